@@ -1,0 +1,54 @@
+#ifndef TARNWICK_CONFIG_PORT_CONFIG_H_
+#define TARNWICK_CONFIG_PORT_CONFIG_H_
+
+#include <cstdint>
+#include <string>
+
+#include "link/programmer_link.h"
+
+// The configuration file beside the executable that moves the programmer to
+// other I/O addresses, for example:
+//   [TARNWICK]
+//   RTL8139ADDR=c000;
+//   EPPADDR=378;
+constexpr char kPortConfigFileName[] = "start.ini";
+
+// Every character is one hexadecimal digit; characters that are not hex
+// digits count as 0. Bits shifted out of 32 are lost. "0x278" gives 0x278,
+// "378 " gives 0x3780.
+uint32_t ParseHexValue(const char* text);
+
+// Port addresses found in the text of a configuration file. Each key is
+// found by its first occurrence anywhere, case-sensitive; its value is
+// everything up to the next ";", untrimmed. A key that is absent, a value
+// with no ";" after it, an empty value, a value over 255 characters, or one
+// that parses above 0xFFFF leaves that address as it was.
+void ParsePortConfig(const std::string& text, uint16_t* rtl_base,
+                     uint16_t* epp_port);
+
+// Reads "start.ini" from `directory` (ending in its separator) into the
+// link's two port addresses. When the file cannot be opened for reading,
+// calls `show_message` once with the full path followed by "不能被打开" and
+// keeps the addresses. The file is only read.
+template <typename ShowMessage>
+void LoadPortConfig(ProgrammerLink* link, const std::string& directory,
+                    ShowMessage show_message);
+
+// The file's whole content, or false when it cannot be opened for reading.
+// Uses and then clears `*handle`.
+bool ReadPortConfigFile(const std::string& path, FileHandle* handle,
+                        std::string* text);
+
+template <typename ShowMessage>
+void LoadPortConfig(ProgrammerLink* link, const std::string& directory,
+                    ShowMessage show_message) {
+  const std::string path = directory + kPortConfigFileName;
+  std::string text;
+  if (!ReadPortConfigFile(path, &link->m_hIniFile, &text)) {
+    show_message(path + "不能被打开");
+    return;
+  }
+  ParsePortConfig(text, &link->m_rtlBase, &link->m_eppPort);
+}
+
+#endif  // TARNWICK_CONFIG_PORT_CONFIG_H_
