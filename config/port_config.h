@@ -22,7 +22,8 @@ uint32_t ParseHexValue(const char* text);
 // found by its first occurrence anywhere, case-sensitive; its value is
 // everything up to the next ";", untrimmed. A key that is absent, a value
 // with no ";" after it, an empty value, a value over 255 characters, or one
-// that parses above 0xFFFF leaves that address as it was.
+// that parses above 0xFFFF sets that address to its default (0xC000 or
+// 0x378). The text ends at its first NUL byte, if any.
 void ParsePortConfig(const std::string& text, uint16_t* rtl_base,
                      uint16_t* epp_port);
 
