@@ -73,6 +73,9 @@ class ProgrammerLink {
   bool TryBeginActivity();
   void EndActivity();
 
+  // The clock the cycles sleep on; jobs pause and yield through it too.
+  Clock* clock() const { return clock_; }
+
   // The working state, in its declaration order.
   uint8_t m_clearMask[8];
   uint8_t m_setMask[8];

@@ -1,0 +1,25 @@
+#include "jobs/bad_block_log.h"
+
+#include <cstdint>
+
+#include "base/file.h"
+
+int AppendBadBlockLog(ProgrammerLink& link, JobHost& host,
+                      const std::string& directory, const std::string& text) {
+  int result = 1;
+  if (link.m_hLogFile == kNoFile) {
+    link.m_hLogFile = CreateFileAlways(directory + kBadBlockLogName);
+    if (!IsOpenFile(link.m_hLogFile)) host.ShowMessage("Could not creat *.*.");
+    result = 0;
+  }
+  // A write on kBadFile does nothing: a log that could not be created
+  // costs the run its log, not its programming.
+  WriteFileBytes(link.m_hLogFile, text.data(),
+                 static_cast<uint32_t>(text.size()));
+  return result;
+}
+
+void CloseBadBlockLog(ProgrammerLink& link) {
+  CloseFileHandle(link.m_hLogFile);
+  link.m_hLogFile = kNoFile;
+}
