@@ -1,0 +1,64 @@
+#!/bin/bash
+# Installs what the project needs on a fresh Debian 12 machine: the native
+# toolchain and GoogleTest, the MinGW-w64 cross compilers (32 and 64 bit),
+# Wine with its 32-bit half, Xvfb, a CJK font, ImageMagick for screenshots,
+# and the zh_CN.UTF-8 and en_US.UTF-8 locales Wine takes its code page from.
+#
+# Idempotent: packages already installed are not asked for again, and when
+# everything is in place it only checks (about a second) and touches nothing.
+# Must run as root, or with sudo available.
+set -euo pipefail
+
+packages=(
+  cmake ninja-build g++ libgtest-dev libgmock-dev
+  g++-mingw-w64-i686 g++-mingw-w64-x86-64
+  wine wine64 wine32:i386
+  xvfb x11-utils fonts-wqy-zenhei imagemagick
+  locales
+)
+locales_wanted=("zh_CN.UTF-8 UTF-8" "en_US.UTF-8 UTF-8")
+
+as_root() {
+  if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
+}
+
+is_installed() {
+  dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"
+}
+
+# wine32 is an i386 package: the architecture must be known to dpkg first.
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  echo "install-deps: adding the i386 architecture"
+  as_root dpkg --add-architecture i386
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+  is_installed "$p" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "install-deps: installing ${missing[*]}"
+  as_root apt-get update -q
+  as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q "${missing[@]}"
+else
+  echo "install-deps: all packages present"
+fi
+
+# Locales: listed in /etc/locale.gen (so a later locale-gen keeps them) and
+# compiled only when one is missing.
+need_gen=0
+for l in "${locales_wanted[@]}"; do
+  if ! grep -qx "$l" /etc/locale.gen; then
+    as_root sed -i "s/^# *${l}\$/${l}/" /etc/locale.gen
+    grep -qx "$l" /etc/locale.gen || echo "$l" | as_root tee -a /etc/locale.gen >/dev/null
+  fi
+  name=${l%% *}                                   # zh_CN.UTF-8
+  short=${name/UTF-8/utf8}                        # zh_CN.utf8
+  locale -a 2>/dev/null | grep -qx "$short" || need_gen=1
+done
+if [ $need_gen -eq 1 ]; then
+  echo "install-deps: generating locales"
+  as_root locale-gen
+else
+  echo "install-deps: locales present"
+fi
