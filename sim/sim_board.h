@@ -10,6 +10,7 @@
 #include "base/clock.h"
 #include "link/port_io.h"
 #include "link/programmer_link.h"
+#include "sim/trace.h"
 
 // Bits of one address that read back fixed whatever was programmed.
 struct StuckBits {
@@ -25,19 +26,9 @@ struct BoardSettings {
   bool chip_present = true;   // false: the data lines float high
   bool lines_settle = true;   // false: no two reads of the data lines agree
   std::map<uint16_t, StuckBits> stuck;  // by chip address (0 to 0xFFF)
-};
-
-// One line of the trace: every port access, with its virtual or real time.
-// Sleeps appear in the trace when the caller's clock is a TracingClock.
-class Trace {
- public:
-  void Add(const std::string& line);
-  std::vector<std::string> Lines() const;
-  void Clear();
-
- private:
-  mutable std::mutex mutex_;
-  std::vector<std::string> lines_;
+  // File the trace is appended to, relative to the board directory; empty
+  // for none (see board_files.h). The board itself does not use it.
+  std::string trace_file;
 };
 
 // A programmer board with a 4 KB 89C51-family chip in its socket, driven
@@ -64,7 +55,9 @@ class SimBoard : public PortIo {
   bool SetPortVal(uint16_t port, uint32_t value, int size) override;
   bool GetPortVal(uint16_t port, uint32_t* value, int size) override;
 
-  // The chip's program memory (4096 bytes), as stored.
+  // The chip's program memory (4096 bytes), as stored: stuck bits show only
+  // when the chip is read. SetFlash takes up to 4096 bytes; the rest of the
+  // chip becomes 0xFF.
   std::vector<uint8_t> Flash() const;
   void SetFlash(const std::vector<uint8_t>& bytes);
 
@@ -78,15 +71,57 @@ class SimBoard : public PortIo {
   // True while port access is held (between InitializeWinIo and Shutdown).
   bool PortAccessOpen() const;
 
-  // Number of program pulses and erase pulses the chip has taken.
+  // Number of program pulses and erase pulses the chip has acted on (not
+  // those that were violations, and none while the socket is empty).
   int ProgramPulses() const;
   int ErasePulses() const;
 
-  // When set, every port access is added to `trace` (may be null).
+  // When set, every port access and violation is added to `trace`, stamped
+  // with the board clock's time (null: no trace).
   void SetTrace(Trace* trace);
 
  private:
-  // ... implementation state
+  // Control-port bits: a third mode line, the strobe (active low) and the
+  // programming voltage.
+  static constexpr uint8_t kModeLine0 = 0x01;
+  static constexpr uint8_t kStrobe = 0x02;
+  static constexpr uint8_t kVoltage = 0x04;
+
+  bool Decode(uint16_t port, uint16_t offset) const {
+    return port == static_cast<uint16_t>(settings_.rtl_base + offset);
+  }
+  void WriteLatch(uint32_t latch, uint64_t now_us);
+  void WriteControl(uint8_t control, uint64_t now_us);
+  // The strobe rose again after a pulse that began at pulse_start_us_.
+  void EndPulse(uint64_t now_us);
+  // What the chip drives onto the data lines (0xFF: nothing, lines high).
+  uint8_t ChipDrives(uint64_t now_us) const;
+  void Violation(uint64_t now_us, const std::string& what);
+  void TraceAt(uint64_t now_us, const std::string& text);
+
+  Clock* const clock_;
+  mutable std::mutex mutex_;
+  BoardSettings settings_;
+  std::vector<uint8_t> flash_;
+  bool open_ = false;
+  uint32_t latch_ = 0;
+  // Before the first write the board holds the control lines idle: strobe
+  // high, voltage off.
+  uint8_t control_ = kStrobe;
+  // The strobe pulse in progress: whether it may act, when it began, and the
+  // lines it began with.
+  bool pulse_ok_ = false;
+  uint64_t pulse_start_us_ = 0;
+  uint8_t pulse_control_ = 0;
+  uint32_t pulse_latch_ = 0;
+  // The chip is writing `written_` until this time (data polling).
+  uint64_t busy_until_us_ = 0;
+  uint8_t written_ = 0;
+  uint32_t data_reads_ = 0;
+  int program_pulses_ = 0;
+  int erase_pulses_ = 0;
+  std::vector<std::string> violations_;
+  Trace* trace_ = nullptr;
 };
 
 #endif  // TARNWICK_SIM_SIM_BOARD_H_

@@ -1,0 +1,242 @@
+#include "sim/board_files.h"
+
+#include <cctype>
+#include <set>
+#include <sstream>
+
+#include "base/file.h"
+#include "base/format.h"
+
+namespace {
+
+// The whole content of the file at `path`; false when it cannot be opened.
+bool ReadWholeFile(const std::string& path, std::string* text) {
+  FileHandle f = OpenFileForReading(path);
+  if (!IsOpenFile(f)) return false;
+  text->assign(FileSizeOf(f), '\0');
+  const uint32_t got =
+      text->empty() ? 0 : ReadFileBytes(f, &(*text)[0],
+                                        static_cast<uint32_t>(text->size()));
+  CloseFileHandle(f);
+  text->resize(got);
+  return true;
+}
+
+bool WriteWholeFile(const std::string& path, const std::string& bytes) {
+  FileHandle f = CreateFileAlways(path);
+  if (!IsOpenFile(f)) return false;
+  const uint32_t n = static_cast<uint32_t>(bytes.size());
+  const bool ok = n == 0 || WriteFileBytes(f, bytes.data(), n) == n;
+  CloseFileHandle(f);
+  return ok;
+}
+
+std::string Trim(const std::string& s) {
+  const size_t begin = s.find_first_not_of(" \t\r");
+  if (begin == std::string::npos) return "";
+  return s.substr(begin, s.find_last_not_of(" \t\r") + 1 - begin);
+}
+
+// A hexadecimal number, "0x" optional, no larger than `max`.
+bool ParseHex(const std::string& text, uint32_t max, uint32_t* value) {
+  std::string digits = text;
+  if (digits.size() > 2 && digits[0] == '0' &&
+      (digits[1] == 'x' || digits[1] == 'X'))
+    digits = digits.substr(2);
+  if (digits.empty() || digits.size() > 8) return false;
+  uint32_t v = 0;
+  for (char c : digits) {
+    if (!std::isxdigit(static_cast<unsigned char>(c))) return false;
+    v = v * 16 + static_cast<uint32_t>(
+                     std::isdigit(static_cast<unsigned char>(c))
+                         ? c - '0'
+                         : std::toupper(static_cast<unsigned char>(c)) - 'A' +
+                               10);
+  }
+  if (v > max) return false;
+  *value = v;
+  return true;
+}
+
+// Splits "a:b:c" (or "a b c" with `separator` ' ') into its parts.
+std::vector<std::string> Split(const std::string& text, char separator) {
+  std::vector<std::string> parts;
+  if (separator == ' ') {
+    std::istringstream in(text);
+    std::string word;
+    while (in >> word) parts.push_back(word);
+    return parts;
+  }
+  size_t start = 0;
+  for (;;) {
+    const size_t end = text.find(separator, start);
+    parts.push_back(Trim(text.substr(start, end - start)));
+    if (end == std::string::npos) return parts;
+    start = end + 1;
+  }
+}
+
+// Applies one "key = value" setting; false with the reason otherwise.
+bool ApplySetting(const std::string& key, const std::string& value,
+                  BoardSettings* s, std::string* why) {
+  uint32_t v = 0;
+  if (key == "rtl_base" || key == "epp_port") {
+    if (!ParseHex(value, 0xFFFF, &v)) {
+      *why = "expected a port address, hexadecimal up to FFFF";
+      return false;
+    }
+    (key == "rtl_base" ? s->rtl_base : s->epp_port) = static_cast<uint16_t>(v);
+  } else if (key == "signature") {
+    const std::vector<std::string> bytes = Split(value, ' ');
+    if (bytes.size() != 3) {
+      *why = "expected three hexadecimal bytes";
+      return false;
+    }
+    for (int n = 0; n < 3; ++n) {
+      if (!ParseHex(bytes[n], 0xFF, &v)) {
+        *why = "expected three hexadecimal bytes";
+        return false;
+      }
+      s->signature[n] = static_cast<uint8_t>(v);
+    }
+  } else if (key == "chip") {
+    if (value != "present" && value != "absent") {
+      *why = "expected present or absent";
+      return false;
+    }
+    s->chip_present = value == "present";
+  } else if (key == "lines") {
+    if (value != "settle" && value != "noisy") {
+      *why = "expected settle or noisy";
+      return false;
+    }
+    s->lines_settle = value == "settle";
+  } else if (key == "stuck") {
+    const std::vector<std::string> parts = Split(value, ':');
+    uint32_t address = 0, zeros = 0, ones = 0;
+    if (parts.size() != 3 || !ParseHex(parts[0], kChipSize - 1, &address) ||
+        !ParseHex(parts[1], 0xFF, &zeros) || !ParseHex(parts[2], 0xFF, &ones)) {
+      *why = "expected address:zeros:ones, hexadecimal, address up to FFF";
+      return false;
+    }
+    if (zeros & ones) {
+      *why = "a bit cannot be stuck at 0 and at 1";
+      return false;
+    }
+    if (s->stuck.count(static_cast<uint16_t>(address))) {
+      *why = "address given twice";
+      return false;
+    }
+    StuckBits& bits = s->stuck[static_cast<uint16_t>(address)];
+    bits.zeros = static_cast<uint8_t>(zeros);
+    bits.ones = static_cast<uint8_t>(ones);
+  } else if (key == "trace") {
+    s->trace_file = value;
+  } else {
+    *why = "unknown key \"" + key + "\"";
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool ParseBoardSettings(const std::string& text, BoardSettings* settings,
+                        std::string* error) {
+  BoardSettings parsed;
+  std::set<std::string> seen;
+  std::istringstream in(text);
+  std::string line;
+  for (int number = 1; std::getline(in, line); ++number) {
+    line = Trim(line.substr(0, line.find('#')));
+    if (line.empty()) continue;
+    const size_t equals = line.find('=');
+    std::string why;
+    if (equals == std::string::npos) {
+      why = "expected key = value";
+    } else {
+      const std::string key = Trim(line.substr(0, equals));
+      if (key != "stuck" && !seen.insert(key).second) {
+        why = "\"" + key + "\" given twice";
+      } else {
+        ApplySetting(key, Trim(line.substr(equals + 1)), &parsed, &why);
+      }
+    }
+    if (!why.empty()) {
+      *error = Format("line %d: %s", number, why.c_str());
+      return false;
+    }
+  }
+  *settings = parsed;
+  return true;
+}
+
+std::string FormatBoardSettings(const BoardSettings& s) {
+  std::string text =
+      "# Simulated programmer board: key = value, numbers hexadecimal.\n";
+  text += Format("rtl_base = %X\n", static_cast<unsigned>(s.rtl_base));
+  text += Format("epp_port = %X\n", static_cast<unsigned>(s.epp_port));
+  text += Format("signature = %02X %02X %02X\n",
+                 static_cast<unsigned>(s.signature[0]),
+                 static_cast<unsigned>(s.signature[1]),
+                 static_cast<unsigned>(s.signature[2]));
+  text += std::string("chip = ") + (s.chip_present ? "present" : "absent") +
+          "\n";
+  text += std::string("lines = ") + (s.lines_settle ? "settle" : "noisy") +
+          "\n";
+  for (const auto& entry : s.stuck) {
+    text += Format("stuck = %X:%02X:%02X\n", static_cast<unsigned>(entry.first),
+                   static_cast<unsigned>(entry.second.zeros),
+                   static_cast<unsigned>(entry.second.ones));
+  }
+  text += "trace = " + s.trace_file + "\n";
+  return text;
+}
+
+bool LoadBoardFiles(const std::string& dir, BoardSettings* settings,
+                    std::vector<uint8_t>* flash, std::string* error) {
+  *settings = BoardSettings();
+  flash->assign(kChipSize, 0xFF);
+  std::string text;
+  if (ReadWholeFile(dir + kBoardSettingsFileName, &text)) {
+    BoardSettings parsed;
+    std::string why;
+    if (!ParseBoardSettings(text, &parsed, &why)) {
+      *error = dir + kBoardSettingsFileName + " " + why;
+      return false;
+    }
+    *settings = parsed;
+  }
+  if (ReadWholeFile(dir + kBoardChipFileName, &text)) {
+    if (text.size() != kChipSize) {
+      *error = Format("%s%s holds %u bytes, not %u", dir.c_str(),
+                      kBoardChipFileName, static_cast<unsigned>(text.size()),
+                      static_cast<unsigned>(kChipSize));
+      *settings = BoardSettings();
+      return false;
+    }
+    flash->assign(text.begin(), text.end());
+  }
+  return true;
+}
+
+bool SaveChipFile(const std::string& dir, const std::vector<uint8_t>& flash) {
+  if (flash.size() != kChipSize) return false;
+  return WriteWholeFile(dir + kBoardChipFileName,
+                        std::string(flash.begin(), flash.end()));
+}
+
+bool SaveSettingsFile(const std::string& dir, const BoardSettings& settings) {
+  return WriteWholeFile(dir + kBoardSettingsFileName,
+                        FormatBoardSettings(settings));
+}
+
+bool AppendTraceFile(const std::string& path,
+                     const std::vector<std::string>& lines) {
+  // The file seam only replaces whole files: keep what is there and write
+  // it back with the new lines after it.
+  std::string text;
+  ReadWholeFile(path, &text);
+  for (const std::string& line : lines) text += line + "\n";
+  return WriteWholeFile(path, text);
+}

@@ -1,0 +1,58 @@
+#ifndef TARNWICK_SIM_BOARD_FILES_H_
+#define TARNWICK_SIM_BOARD_FILES_H_
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "sim/sim_board.h"
+
+// The simulated board kept in a directory, so that a later run sees what an
+// earlier one programmed: its settings and its chip's content.
+//
+// The settings file holds "key = value" lines; blank lines are ignored and
+// "#" starts a comment that runs to the end of the line. Numbers are
+// hexadecimal, with or without "0x". Keys, each at most once except stuck:
+//   rtl_base = C000          I/O base of the network card
+//   epp_port = 378           parallel-port data register
+//   signature = 1E 51 FF     the bytes at 30H, 31H and 32H
+//   chip = present           or absent: the data lines float high
+//   lines = settle           or noisy: no two reads of the data lines agree
+//   stuck = 123:01:80        address:zeros:ones, bits that always read 0 or
+//                            1 at that address (repeatable, one per address)
+//   trace = trace.txt        file the trace is appended to, relative to the
+//                            directory; empty for none
+// A missing key keeps its default (as above, with no stuck bits and no
+// trace). Unknown keys and bad values are errors.
+constexpr char kBoardSettingsFileName[] = "simboard.ini";
+
+// The chip's content: exactly 4096 raw bytes, byte n at chip address n.
+constexpr char kBoardChipFileName[] = "simchip.bin";
+
+// Reads both files from `dir` (ending in its separator). A missing settings
+// file gives the default settings, a missing chip file an erased chip (all
+// 0xFF). Returns false, with the reason in `*error`, for a malformed
+// settings file or a chip file that does not hold 4096 bytes; the outputs
+// then hold the defaults.
+bool LoadBoardFiles(const std::string& dir, BoardSettings* settings,
+                    std::vector<uint8_t>* flash, std::string* error);
+
+// Writes the whole chip file (`flash` must hold 4096 bytes). False when it
+// cannot be written completely.
+bool SaveChipFile(const std::string& dir, const std::vector<uint8_t>& flash);
+
+// Writes the settings file with every key. False when it cannot be written.
+bool SaveSettingsFile(const std::string& dir, const BoardSettings& settings);
+
+// The settings file's text, and its parser. The parser fills `*settings`
+// from defaults; on an error it returns false with the line and the reason.
+std::string FormatBoardSettings(const BoardSettings& settings);
+bool ParseBoardSettings(const std::string& text, BoardSettings* settings,
+                        std::string* error);
+
+// Appends `lines`, each ended by "\n", to the file at `path`, creating it
+// when missing. False when it cannot be written.
+bool AppendTraceFile(const std::string& path,
+                     const std::vector<std::string>& lines);
+
+#endif  // TARNWICK_SIM_BOARD_FILES_H_

@@ -1,0 +1,258 @@
+#include "sim/sim_board.h"
+
+#include <algorithm>
+
+#include "base/format.h"
+
+namespace {
+
+// A length of time as milliseconds with three decimals, for messages.
+struct Ms {
+  explicit Ms(uint64_t us)
+      : text(Format("%u.%03u ms", static_cast<unsigned>(us / 1000),
+                    static_cast<unsigned>(us % 1000))) {}
+  std::string text;
+};
+
+const char* Level(bool high) { return high ? "high" : "low"; }
+
+}  // namespace
+
+SimBoard::SimBoard(Clock* clock, const BoardSettings& settings)
+    : clock_(clock), settings_(settings), flash_(kChipSize, 0xFF) {}
+
+bool SimBoard::InitializeWinIo() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  TraceAt(clock_->NowUs(), "InitializeWinIo");
+  open_ = true;
+  return true;
+}
+
+void SimBoard::ShutdownWinIo() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  TraceAt(clock_->NowUs(), "ShutdownWinIo");
+  open_ = false;
+}
+
+bool SimBoard::SetPortVal(uint16_t port, uint32_t value, int size) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  const uint64_t now = clock_->NowUs();
+  const std::string access =
+      Format("out %X <- %X (%d)", static_cast<unsigned>(port),
+             static_cast<unsigned>(value), size);
+  TraceAt(now, access);
+  if (!open_) {
+    Violation(now, access + " while port access is released");
+    return false;
+  }
+  const uint8_t byte = static_cast<uint8_t>(value);
+  if (Decode(port, kFlashRegister) && size == 4) {
+    WriteLatch(value, now);
+  } else if (Decode(port, kAddressHighByte) && size == 1) {
+    WriteLatch((latch_ & 0xFFFF00FFu) | static_cast<uint32_t>(byte) << 8, now);
+  } else if (port == settings_.epp_port && size == 1) {
+    if (byte > 7) {
+      // The upper lines of the port are not wired; the low three still act.
+      Violation(now, Format("control value %X sets bits above bit 2",
+                            static_cast<unsigned>(byte)));
+    }
+    WriteControl(byte & 7, now);
+  } else {
+    Violation(now, access + ": no register of that size at that port");
+  }
+  return true;
+}
+
+bool SimBoard::GetPortVal(uint16_t port, uint32_t* value, int size) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  const uint64_t now = clock_->NowUs();
+  *value = 0xFF;
+  if (!open_) {
+    TraceAt(now, Format("in %X -> FF (%d)", static_cast<unsigned>(port), size));
+    Violation(now, Format("in %X (%d) while port access is released",
+                          static_cast<unsigned>(port), size));
+    return false;
+  }
+  if (!Decode(port, kDataByte) || size != 1) {
+    TraceAt(now, Format("in %X -> FF (%d)", static_cast<unsigned>(port), size));
+    Violation(now, Format("in %X (%d): no readable register of that size at "
+                          "that port",
+                          static_cast<unsigned>(port), size));
+    return true;
+  }
+  // The chip and the latched data byte both pull the lines: a wired AND.
+  uint8_t lines = ChipDrives(now) & static_cast<uint8_t>(latch_ >> 24);
+  // Lines that never settle: every other read sees bit 0 flipped.
+  if (!settings_.lines_settle && (data_reads_ & 1)) lines ^= 0x01;
+  ++data_reads_;
+  *value = lines;
+  TraceAt(now, Format("in %X -> %X", static_cast<unsigned>(port),
+                      static_cast<unsigned>(lines)));
+  return true;
+}
+
+void SimBoard::WriteLatch(uint32_t latch, uint64_t now_us) {
+  if (!(control_ & kStrobe)) {
+    Violation(now_us, "flash access register written while the strobe is low");
+  }
+  latch_ = latch;
+}
+
+void SimBoard::WriteControl(uint8_t control, uint64_t now_us) {
+  const uint8_t before = control_;
+  control_ = control;
+  const bool was_low = !(before & kStrobe);
+  const bool now_low = !(control & kStrobe);
+  const bool writing = now_us < busy_until_us_;
+  auto since_pulse = [&] {
+    return Ms(now_us - (busy_until_us_ - kByteWriteUs)).text;
+  };
+  if ((before & kVoltage) && !(control & kVoltage) && writing) {
+    Violation(now_us, "programming voltage switched off " + since_pulse() +
+                          " after the program pulse, while the chip is still "
+                          "writing");
+  }
+  // The voltage and the mode line must be steady for the whole pulse,
+  // including the writes that begin and end it.
+  if ((was_low || now_low) && ((before ^ control) & (kVoltage | kModeLine0))) {
+    Violation(now_us, Format("control %X -> %X changes the programming voltage "
+                             "or mode line while the strobe is low",
+                             static_cast<unsigned>(before),
+                             static_cast<unsigned>(control)));
+    pulse_ok_ = false;
+    if (!was_low) return;  // this pulse never acts
+  }
+  if (!was_low && now_low) {
+    pulse_ok_ = true;
+    pulse_start_us_ = now_us;
+    pulse_control_ = control;
+    pulse_latch_ = latch_;
+    if (!(control & kVoltage)) {
+      Violation(now_us, "strobe pulse with the programming voltage off");
+      pulse_ok_ = false;
+    }
+    if (writing) {
+      Violation(now_us, "strobe pulse " + since_pulse() +
+                            " after the program pulse, while the chip is "
+                            "still writing");
+      pulse_ok_ = false;
+    }
+  } else if (was_low && !now_low && pulse_ok_) {
+    EndPulse(now_us);
+  }
+}
+
+void SimBoard::EndPulse(uint64_t now_us) {
+  pulse_ok_ = false;
+  const bool mode14 = pulse_latch_ & 0x4000;
+  const bool mode15 = pulse_latch_ & 0x8000;
+  const bool mode0 = pulse_control_ & kModeLine0;
+  if (mode14 && mode15 && mode0) {
+    if (!settings_.chip_present) return;
+    // Flash cells can only be cleared by programming.
+    written_ = static_cast<uint8_t>(pulse_latch_ >> 24);
+    flash_[pulse_latch_ & 0xFFF] &= written_;
+    busy_until_us_ = now_us + kByteWriteUs;
+    ++program_pulses_;
+  } else if (!mode14 && !mode15 && !mode0) {
+    const uint64_t length = now_us - pulse_start_us_;
+    if (length < kMinEraseUs) {
+      Violation(now_us, "erase pulse of " + Ms(length).text +
+                            " is shorter than 10 ms; the chip was not erased");
+      return;
+    }
+    if (!settings_.chip_present) return;
+    std::fill(flash_.begin(), flash_.end(), 0xFF);
+    ++erase_pulses_;
+  } else {
+    Violation(now_us, Format("strobe pulse with mode lines %s, %s and control "
+                             "bit 0 %s selects neither program nor erase",
+                             Level(mode14), Level(mode15), Level(mode0)));
+  }
+}
+
+uint8_t SimBoard::ChipDrives(uint64_t now_us) const {
+  if (!settings_.chip_present) return 0xFF;
+  // The chip drives its data lines only with the strobe high, the voltage
+  // off and control bit 0 low.
+  if (control_ != kStrobe) return 0xFF;
+  const bool mode14 = latch_ & 0x4000;
+  const bool mode15 = latch_ & 0x8000;
+  if (mode14 != mode15) return 0xFF;
+  // Data polling: while writing, the chip answers with bit 7 inverted.
+  if (now_us < busy_until_us_) return written_ ^ 0x80;
+  // Bits 12 and 13 of the address do not reach a 4 KB part.
+  const uint16_t address = latch_ & 0xFFF;
+  if (!mode14) {
+    if (address < 0x30 || address > 0x32) return 0xFF;
+    return settings_.signature[address - 0x30];
+  }
+  uint8_t byte = flash_[address];
+  const auto stuck = settings_.stuck.find(address);
+  if (stuck != settings_.stuck.end()) {
+    byte = static_cast<uint8_t>((byte & ~stuck->second.zeros) |
+                                stuck->second.ones);
+  }
+  return byte;
+}
+
+void SimBoard::Violation(uint64_t now_us, const std::string& what) {
+  violations_.push_back(what);
+  TraceAt(now_us, "violation: " + what);
+}
+
+void SimBoard::TraceAt(uint64_t now_us, const std::string& text) {
+  if (trace_ != nullptr) trace_->AddAt(now_us, text);
+}
+
+std::vector<uint8_t> SimBoard::Flash() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return flash_;
+}
+
+void SimBoard::SetFlash(const std::vector<uint8_t>& bytes) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  flash_.assign(kChipSize, 0xFF);
+  std::copy_n(bytes.begin(), std::min<size_t>(bytes.size(), kChipSize),
+              flash_.begin());
+}
+
+BoardSettings SimBoard::Settings() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return settings_;
+}
+
+void SimBoard::SetSettings(const BoardSettings& settings) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  settings_ = settings;
+}
+
+std::vector<std::string> SimBoard::Violations() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return violations_;
+}
+
+void SimBoard::ClearViolations() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  violations_.clear();
+}
+
+bool SimBoard::PortAccessOpen() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return open_;
+}
+
+int SimBoard::ProgramPulses() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return program_pulses_;
+}
+
+int SimBoard::ErasePulses() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return erase_pulses_;
+}
+
+void SimBoard::SetTrace(Trace* trace) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  trace_ = trace;
+}

@@ -1,0 +1,25 @@
+#ifndef TARNWICK_SIM_TRACING_CLOCK_H_
+#define TARNWICK_SIM_TRACING_CLOCK_H_
+
+#include <cstdint>
+
+#include "base/clock.h"
+#include "sim/trace.h"
+
+// A clock that forwards to another and adds a "sleep N" line to a trace
+// before each sleep, so that the trace of a simulated board shows port
+// accesses and sleeps interleaved as the cycles issue them.
+class TracingClock : public Clock {
+ public:
+  // `inner` and `trace` must outlive this clock.
+  TracingClock(Clock* inner, Trace* trace) : inner_(inner), trace_(trace) {}
+
+  void SleepMs(uint32_t ms) override;
+  uint64_t NowUs() override { return inner_->NowUs(); }
+
+ private:
+  Clock* inner_;
+  Trace* trace_;
+};
+
+#endif  // TARNWICK_SIM_TRACING_CLOCK_H_
