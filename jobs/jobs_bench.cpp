@@ -1,0 +1,83 @@
+// Times the two chip jobs on the simulated board with the real clock:
+// programming a whole chip against the floor of its mandated sleeps, and
+// reading a whole chip. Prints the figures; exits 1 when a target is missed.
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "base/clock.h"
+#include "base/file.h"
+#include "jobs/bad_block_log.h"
+#include "jobs/read_chip_job.h"
+#include "jobs/scripted_job_host.h"
+#include "jobs/write_chip_job.h"
+#include "sim/sim_board.h"
+
+namespace {
+
+// The one-second pause plus 3 ms of program-cycle sleeps per byte.
+constexpr double kWriteFloorS = 1.0 + kChipSize * 0.003;
+constexpr double kWriteRatioTarget = 1.03;
+constexpr double kReadTargetS = 0.25;
+
+bool WriteAll(const std::string& path, const std::vector<uint8_t>& bytes) {
+  FileHandle f = CreateFileAlways(path);
+  const uint32_t n = static_cast<uint32_t>(bytes.size());
+  const bool ok = IsOpenFile(f) && WriteFileBytes(f, bytes.data(), n) == n;
+  CloseFileHandle(f);
+  return ok;
+}
+
+double Seconds(Clock* clock, uint64_t start_us) {
+  return static_cast<double>(clock->NowUs() - start_us) / 1e6;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  // Scratch files go in the given directory (ending in its separator), or
+  // beside the executable.
+  const std::string dir = argc > 1 ? argv[1] : ExecutableDirectory();
+  Clock* clock = RealClock();
+  SimBoard board(clock, BoardSettings());
+  ProgrammerLink link(&board, clock);
+  link.InitializeWinIo();
+
+  std::vector<uint8_t> image(kChipSize);
+  for (uint32_t a = 0; a < kChipSize; ++a)
+    image[a] = static_cast<uint8_t>(a * 13 + (a >> 8));
+  ScriptedJobHost host;
+  host.open_path = dir + "bench-image.bin";
+  host.save_path = dir + "bench-read.bin";
+  if (!WriteAll(host.open_path, image)) {
+    std::fprintf(stderr, "cannot write %s\n", host.open_path.c_str());
+    return 2;
+  }
+
+  uint64_t start = clock->NowUs();
+  RunWriteChipJob(link, host, dir);
+  const double write_s = Seconds(clock, start);
+  const bool written = board.Flash() == image && host.messages.empty();
+
+  start = clock->NowUs();
+  RunReadChipJob(link, host);
+  const double read_s = Seconds(clock, start);
+  const bool read = host.messages.empty() &&
+                    std::vector<uint8_t>(link.m_readImage,
+                                         link.m_readImage + kChipSize) == image;
+
+  const double ratio = write_s / kWriteFloorS;
+  std::printf("write 4096 bytes: %.3f s, floor %.3f s, ratio %.4f (target <= %.2f)%s\n",
+              write_s, kWriteFloorS, ratio, kWriteRatioTarget,
+              written ? "" : "  IMAGE NOT PROGRAMMED");
+  std::printf("read 4096 bytes:  %.3f s (target < %.2f s)%s\n", read_s,
+              kReadTargetS, read ? "" : "  IMAGE NOT READ");
+  std::printf("protocol violations: %zu\n", board.Violations().size());
+  std::remove(host.open_path.c_str());
+  std::remove(host.save_path.c_str());
+  std::remove((dir + kBadBlockLogName).c_str());
+  const bool ok = written && read && board.Violations().empty() &&
+                  ratio <= kWriteRatioTarget && read_s < kReadTargetS;
+  return ok ? 0 : 1;
+}
