@@ -1,0 +1,181 @@
+// WINIO.dll as the simulated board: the four functions of the port-access
+// library, answered by a SimBoard on the real clock. The board's settings
+// and chip live in files beside this DLL (sim/board_files.h), so a later run,
+// and a test looking at the files, sees what was programmed.
+//
+// - The board is loaded by the first InitializeWinIo that succeeds. A
+//   settings file or chip file that cannot be used makes InitializeWinIo
+//   fail, with the reason on stderr and in the debugger output; nothing is
+//   written then (the chip file is never replaced by a default chip), and
+//   the next InitializeWinIo tries again.
+// - Port operations before the board is loaded fail; reads give 0xFF, as
+//   floating data lines would.
+// - The chip file is written when port access is released and when the
+//   process ends, each time only if the chip changed since it was loaded or
+//   last written.
+// - With a trace file in the settings, the trace is appended to it at the
+//   same moments, and every kTraceFlushOps port operations in between (each
+//   appended part starts its times at 0).
+// - Every call holds one lock, so the UI thread and worker threads may call
+//   at any time.
+
+#include <windows.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "base/clock.h"
+#include "base/gbk.h"
+#include "sim/board_files.h"
+#include "sim/sim_board.h"
+#include "sim/trace.h"
+#include "winio/winio_api.h"
+
+namespace {
+
+constexpr int kTraceFlushOps = 65536;
+
+struct SimDll {
+  std::mutex mutex;
+  HMODULE module = nullptr;
+  SimBoard* board = nullptr;  // null until loaded; lives until process end
+  Trace trace;
+  std::string dir;             // GBK, ends in its separator
+  std::string trace_path;      // GBK; empty: no trace file
+  std::vector<uint8_t> saved;  // the chip as last loaded or written
+  int ops_since_flush = 0;
+};
+
+// Created when the DLL is attached and never destroyed: threads may still
+// call while the process ends.
+SimDll* dll = nullptr;
+
+void Report(const std::string& text) {
+  const std::string line = "WINIO.dll (simulated board): " + text + "\n";
+  std::fputs(line.c_str(), stderr);
+  std::fflush(stderr);
+  OutputDebugStringA(line.c_str());
+}
+
+// The folder this DLL was loaded from, as GBK, ending in its separator.
+std::string ModuleDirectory(HMODULE module) {
+  std::wstring path(32768, L'\0');
+  const DWORD n = GetModuleFileNameW(module, &path[0],
+                                     static_cast<DWORD>(path.size()));
+  path.resize(n);
+  return WideToGbk(path.substr(0, path.rfind(L'\\') + 1));
+}
+
+bool IsAbsolutePath(const std::string& path) {
+  return (path.size() >= 2 && path[1] == ':') ||
+         (!path.empty() && (path[0] == '\\' || path[0] == '/'));
+}
+
+bool LoadBoard(SimDll& d) {
+  if (d.board != nullptr) return true;
+  const std::string dir = ModuleDirectory(d.module);
+  BoardSettings settings;
+  std::vector<uint8_t> flash;
+  std::string error;
+  if (!LoadBoardFiles(dir, &settings, &flash, &error)) {
+    Report("cannot load the board from " + dir + ": " + error);
+    return false;
+  }
+  d.board = new SimBoard(RealClock(), settings);
+  d.board->SetFlash(flash);
+  d.saved = d.board->Flash();
+  d.dir = dir;
+  if (!settings.trace_file.empty()) {
+    d.trace_path = IsAbsolutePath(settings.trace_file)
+                       ? settings.trace_file
+                       : dir + settings.trace_file;
+    d.board->SetTrace(&d.trace);
+  }
+  return true;
+}
+
+void FlushTrace(SimDll& d) {
+  d.ops_since_flush = 0;
+  if (d.trace_path.empty()) return;
+  const std::vector<std::string> lines = d.trace.Lines();
+  if (lines.empty()) return;
+  d.trace.Clear();
+  if (!AppendTraceFile(d.trace_path, lines))
+    Report("cannot append to the trace file " + d.trace_path);
+}
+
+void SaveIfChanged(SimDll& d) {
+  if (d.board == nullptr) return;
+  const std::vector<uint8_t> flash = d.board->Flash();
+  if (flash == d.saved) return;
+  if (SaveChipFile(d.dir, flash))
+    d.saved = flash;
+  else
+    Report("cannot write the chip file " + d.dir + kBoardChipFileName);
+}
+
+void CountOperation(SimDll& d) {
+  if (++d.ops_since_flush >= kTraceFlushOps) FlushTrace(d);
+}
+
+}  // namespace
+
+extern "C" bool __stdcall InitializeWinIo() {
+  std::lock_guard<std::mutex> lock(dll->mutex);
+  if (!LoadBoard(*dll)) return false;
+  const bool ok = dll->board->InitializeWinIo();
+  CountOperation(*dll);
+  return ok;
+}
+
+extern "C" void __stdcall ShutdownWinIo() {
+  std::lock_guard<std::mutex> lock(dll->mutex);
+  if (dll->board == nullptr) return;
+  dll->board->ShutdownWinIo();
+  SaveIfChanged(*dll);
+  FlushTrace(*dll);
+}
+
+extern "C" bool __stdcall GetPortVal(WORD wPortAddr, PDWORD pdwPortVal,
+                                     BYTE bSize) {
+  std::lock_guard<std::mutex> lock(dll->mutex);
+  if (pdwPortVal == nullptr) return false;
+  if (dll->board == nullptr) {
+    *pdwPortVal = 0xFF;
+    return false;
+  }
+  uint32_t value = 0;
+  const bool ok = dll->board->GetPortVal(wPortAddr, &value, bSize);
+  *pdwPortVal = value;
+  CountOperation(*dll);
+  return ok;
+}
+
+extern "C" bool __stdcall SetPortVal(WORD wPortAddr, DWORD dwPortVal,
+                                     BYTE bSize) {
+  std::lock_guard<std::mutex> lock(dll->mutex);
+  if (dll->board == nullptr) return false;
+  const bool ok = dll->board->SetPortVal(wPortAddr, dwPortVal, bSize);
+  CountOperation(*dll);
+  return ok;
+}
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID) {
+  if (reason == DLL_PROCESS_ATTACH) {
+    dll = new SimDll;
+    dll->module = module;
+  } else if (reason == DLL_PROCESS_DETACH && dll != nullptr) {
+    // When the process ends, its other threads are already gone, perhaps
+    // inside a call holding the lock; the board's state is then only saved
+    // if the lock is free, never waited for.
+    if (dll->mutex.try_lock()) {
+      SaveIfChanged(*dll);
+      FlushTrace(*dll);
+      dll->mutex.unlock();
+    }
+  }
+  return TRUE;
+}
