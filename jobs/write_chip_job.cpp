@@ -1,6 +1,7 @@
 #include "jobs/write_chip_job.h"
 
 #include <cstdint>
+#include <cstring>
 
 #include "base/file.h"
 #include "base/format.h"
@@ -9,7 +10,8 @@
 namespace {
 
 // Loads the chosen image into link.m_codeImage and sets *size. Returns
-// false after telling the user why it cannot be used.
+// false after telling the user why it cannot be used; m_codeImage is then
+// unchanged.
 bool LoadImage(ProgrammerLink& link, JobHost& host, const std::string& path,
                uint32_t* size) {
   // Read access only, sharing reads: a read-only image, or one open in an
@@ -20,17 +22,23 @@ bool LoadImage(ProgrammerLink& link, JobHost& host, const std::string& path,
     return false;
   }
   *size = FileSizeOf(file);
+  // Asking for one byte more than the size shows a file whose size does
+  // not fit in 32 bits (a 4 GB + 10 byte file reports 10 bytes).
+  uint8_t bytes[kChipSize + 1];
   const char* error = nullptr;
   if (*size > kChipSize) {
     error = "*.bin文件不能大于4k";
-  } else if (ReadFileBytes(file, link.m_codeImage, *size) < *size) {
-    error = "读文件出错!";
+  } else {
+    const uint32_t got = ReadFileBytes(file, bytes, *size + 1);
+    if (got < *size) error = "读文件出错!";
+    if (got > *size) error = "*.bin文件不能大于4k";
   }
   CloseFileHandle(file);
   if (error != nullptr) {
     host.ShowMessage(error);
     return false;
   }
+  std::memcpy(link.m_codeImage, bytes, *size);
   return true;
 }
 

@@ -213,6 +213,9 @@ TEST_F(WriteChipJobTest, EmptyFileLogsStartAndEndAndLeavesTheLabel) {
 TEST_F(WriteChipJobTest, RefusedImagesChangeNothing) {
   dir_.Write("big.bin", Image(kChipSize) + "x");
   std::filesystem::create_directory(dir_.Path("folder.bin"));
+  // Sparse: its size in 32 bits is 10.
+  dir_.Write("huge.bin", "");
+  std::filesystem::resize_file(dir_.Path("huge.bin"), (1ull << 32) + 10);
   struct Case {
     std::string path;  // empty: the Open dialog is cancelled
     std::vector<std::string> messages;
@@ -220,6 +223,7 @@ TEST_F(WriteChipJobTest, RefusedImagesChangeNothing) {
       {"", {}},
       {dir_.Path("missing.bin"), {"Could not open *.jmu."}},
       {dir_.Path("big.bin"), {"*.bin文件不能大于4k"}},
+      {dir_.Path("huge.bin"), {"*.bin文件不能大于4k"}},
       // A folder opens for reading, but no byte can be read from it.
       {dir_.Path("folder.bin"), {"读文件出错!"}},
   };
