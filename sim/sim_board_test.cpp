@@ -203,9 +203,7 @@ TEST(SimBoardTest, DataLinesAreTheWiredAndWithTheLatchedByte) {
   EXPECT_EQ(std::vector<std::string>(), rig.board.Violations());
 }
 
-TEST(SimBoardTest, DataPollingLastsTheByteWriteTime) {
-  // A program cycle without its sleeps, then a read at once: the chip is
-  // still writing and answers with bit 7 of the byte inverted.
+TEST(SimBoardTest, ProgramCycleWithoutSleepsFailsByDataPolling) {
   Rig rig;
   rig.Control(3);
   rig.Out(kFlashRegister, 0x3500C010, 4);
@@ -213,9 +211,14 @@ TEST(SimBoardTest, DataPollingLastsTheByteWriteTime) {
   rig.Control(5);
   rig.Control(7);
   rig.Control(3);
-  rig.Out(kFlashRegister, 0xFF00C010, 4);
-  rig.Control(2);
-  EXPECT_EQ(0xB5, rig.InData());
+  // Still writing: every read answers with bit 7 of the byte inverted, and
+  // virtual time stands still while the reads only yield.
+  for (int pass = 0; pass < 10; ++pass)
+    EXPECT_EQ(0xB5, rig.link.ReadCodeByte(0x10));
+  ASSERT_EQ(1u, rig.board.Violations().size());
+  EXPECT_EQ("programming voltage switched off 0.000 ms after the program "
+            "pulse, while the chip is still writing",
+            rig.board.Violations()[0]);
   rig.clock.AdvanceUs(SimBoard::kByteWriteUs - 1);
   EXPECT_EQ(0xB5, rig.InData());
   rig.clock.AdvanceUs(1);
@@ -234,20 +237,6 @@ void NotErased(Rig* rig) { EXPECT_EQ(0x00, rig->link.ReadCodeByte(0x20)); }
 
 TEST(SimBoardTest, WrongCyclesAreViolations) {
   const WrongCycle cases[] = {
-      {"program cycle without its sleeps fails verification",
-       [](Rig* r) {
-         r->Control(3);
-         r->Out(kFlashRegister, 0x5A00C021, 4);
-         r->Control(7);
-         r->Control(5);
-         r->Control(7);
-         r->Control(3);
-       },
-       "voltage switched off 0.000 ms after the program pulse",
-       [](Rig* r) {
-         for (int pass = 0; pass < 10; ++pass)
-           EXPECT_EQ(0xDA, r->link.ReadCodeByte(0x21)) << "data polling";
-       }},
       {"erase pulse shorter than 10 ms",
        [](Rig* r) {
          r->Out(kAddressHighByte, 0, 1);
@@ -321,32 +310,6 @@ TEST(SimBoardTest, WrongCyclesAreViolations) {
        },
        "mode lines high, high and control bit 0 low selects neither",
        NotErased},
-      {"control value above bit 2", [](Rig* r) { r->Control(0x0A); },
-       "control value A sets bits above bit 2", nullptr},
-      {"8-bit write to the flash register",
-       [](Rig* r) { r->Out(kFlashRegister, 0xC0, 1); },
-       "out C0D4 <- C0 (1): no register of that size", nullptr},
-      {"32-bit write to the address-high byte",
-       [](Rig* r) { r->Out(kAddressHighByte, 0, 4); },
-       "out C0D5 <- 0 (4): no register of that size", nullptr},
-      {"write to the data byte", [](Rig* r) { r->Out(kDataByte, 0x12, 1); },
-       "out C0D7 <- 12 (1): no register", nullptr},
-      {"write to the wrong parallel-port register",
-       [](Rig* r) { r->link.SetPortVal(0x379, 2, 1); },
-       "out 379 <- 2 (1): no register", nullptr},
-      {"32-bit read of the data byte",
-       [](Rig* r) {
-         uint32_t v = 0;
-         r->link.GetPortVal(0xC0D7, &v, 4);
-         EXPECT_EQ(0xFFu, v);
-       },
-       "in C0D7 (4): no readable register", nullptr},
-      {"read of the flash register",
-       [](Rig* r) {
-         uint32_t v = 0;
-         r->link.GetPortVal(0xC0D4, &v, 1);
-       },
-       "in C0D4 (1): no readable register", nullptr},
       {"cycle after port access is released",
        [](Rig* r) {
          r->link.ShutdownWinIo();
@@ -370,6 +333,37 @@ TEST(SimBoardTest, WrongCyclesAreViolations) {
     EXPECT_NE(std::string::npos, violations[0].find(c.violation))
         << violations[0];
     if (c.check) c.check(&rig);
+  }
+}
+
+TEST(SimBoardTest, AccessesOutsideTheRegistersAreViolations) {
+  struct Case {
+    bool read;
+    uint16_t port;
+    uint32_t value;
+    int size;
+    const char* violation;
+  } cases[] = {
+      {false, 0x378, 0x0A, 1, "control value A sets bits above bit 2"},
+      {false, 0xC0D4, 0xC0, 1, "out C0D4 <- C0 (1): no register of that size"},
+      {false, 0xC0D5, 0, 4, "out C0D5 <- 0 (4): no register of that size"},
+      {false, 0xC0D7, 0x12, 1, "out C0D7 <- 12 (1): no register"},
+      {false, 0x379, 2, 1, "out 379 <- 2 (1): no register"},
+      {true, 0xC0D7, 0, 4, "in C0D7 (4): no readable register"},
+      {true, 0xC0D4, 0, 1, "in C0D4 (1): no readable register"},
+  };
+  for (const Case& c : cases) {
+    Rig rig;
+    uint32_t value = 0;
+    if (c.read) {
+      rig.link.GetPortVal(c.port, &value, c.size);
+      EXPECT_EQ(0xFFu, value);
+    } else {
+      rig.link.SetPortVal(c.port, c.value, c.size);
+    }
+    ASSERT_EQ(1u, rig.board.Violations().size()) << c.violation;
+    EXPECT_NE(std::string::npos, rig.board.Violations()[0].find(c.violation))
+        << rig.board.Violations()[0];
   }
 }
 
@@ -422,6 +416,20 @@ TEST(SimBoardTest, TraceShowsAccessesAndSleepsInterleaved) {
   EXPECT_EQ(expected, trace.Lines());
   trace.Clear();
   EXPECT_TRUE(trace.Lines().empty());
+}
+
+TEST(SimBoardTest, TraceTakenInPartsKeepsOneTimeScale) {
+  Trace trace;
+  trace.AddAt(5000, "a");
+  trace.AddAt(6500, "b");
+  EXPECT_EQ(std::vector<std::string>({"     0.000 ms  a", "     1.500 ms  b"}),
+            trace.TakeLines());
+  EXPECT_TRUE(trace.Lines().empty());
+  trace.AddAt(9000, "c");
+  EXPECT_EQ(std::vector<std::string>({"     4.000 ms  c"}), trace.TakeLines());
+  trace.Clear();
+  trace.AddAt(9000, "d");
+  EXPECT_EQ(std::vector<std::string>({"     0.000 ms  d"}), trace.Lines());
 }
 
 }  // namespace

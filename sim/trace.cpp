@@ -25,6 +25,13 @@ std::vector<std::string> Trace::Lines() const {
   return lines_;
 }
 
+std::vector<std::string> Trace::TakeLines() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  std::vector<std::string> taken;
+  taken.swap(lines_);
+  return taken;
+}
+
 void Trace::Clear() {
   std::lock_guard<std::mutex> lock(mutex_);
   lines_.clear();

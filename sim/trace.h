@@ -20,6 +20,10 @@ class Trace {
 
   std::vector<std::string> Lines() const;
 
+  // Removes and returns every line so far, keeping the time origin, so that
+  // a trace written out in parts keeps one time scale.
+  std::vector<std::string> TakeLines();
+
   // Forgets every line and the time origin.
   void Clear();
 
