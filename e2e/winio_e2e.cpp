@@ -7,6 +7,9 @@
 //                            signature, then check the chip and trace files
 //   winio_e2e.exe persist    a later run in the same folder: sees what
 //                            "program" left, and rewrites nothing it only read
+//   winio_e2e.exe trace      a session longer than the DLL keeps in memory:
+//                            its trace reaches the file in parts, whole and
+//                            on one time scale
 //   winio_e2e.exe bad-settings
 //                            a malformed settings file: port access fails and
 //                            the chip file is left alone; once fixed, it works
@@ -18,6 +21,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <thread>
@@ -165,7 +169,8 @@ void ScenarioProgram() {
 
   std::string signature;
   for (uint32_t a = 0x30; a <= 0x32; ++a)
-    signature += Format(" %02X", static_cast<unsigned>(link.ReadSignatureByte(a)));
+    signature +=
+        Format(" %02X", static_cast<unsigned>(link.ReadSignatureByte(a)));
   Check("signature from the settings",
         signature == Format(" %02X %02X %02X", kSignature[0], kSignature[1],
                             kSignature[2]),
@@ -204,6 +209,58 @@ void ScenarioPersist() {
   Check("earlier run's bytes read back", wrong.empty(), wrong);
   link.ShutdownWinIo();
   Check("unchanged chip not rewritten", !FileExists(Here(kChipFile)));
+}
+
+// Lines of a text file, without their line ends.
+std::vector<std::string> SplitLines(const std::string& text) {
+  std::vector<std::string> lines;
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    std::string line = text.substr(start, end - start);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines.push_back(line);
+    start = end + 1;
+  }
+  return lines;
+}
+
+void ScenarioTrace() {
+  constexpr int kReads = 100000;  // more than the DLL holds before writing
+  Check("settings written", WriteWholeFile(Here(kSettingsFile), kGoodSettings));
+  ProgrammerLink link(WinIoPort(), RealClock());
+  OpenLink(link);
+  uint32_t value = 0;
+  int failed_reads = 0;
+  for (int i = 0; i < kReads; ++i)
+    if (!link.GetPortVal(kRtlBase + kDataByte, &value, 1)) ++failed_reads;
+  Check("data byte reads succeed", failed_reads == 0,
+        Format("%d failed", failed_reads));
+  Check("trace written while port access is held",
+        FileExists(Here("trace.txt")));
+  link.ShutdownWinIo();
+
+  std::string text;
+  ReadWholeFile(Here("trace.txt"), &text);
+  const std::vector<std::string> lines = SplitLines(text);
+  int reads = 0;
+  double last_ms = 0;
+  bool ordered = true;
+  for (const std::string& line : lines) {
+    if (line.find("in E8D7") != std::string::npos) ++reads;
+    const double ms = std::atof(line.c_str());
+    if (ms < last_ms) ordered = false;
+    last_ms = ms;
+  }
+  Check("every access in the trace once", reads == kReads,
+        Format("%d of %d reads", reads, kReads));
+  Check("trace on one time scale", ordered && !lines.empty() &&
+                                       lines.front().find("InitializeWinIo") !=
+                                           std::string::npos &&
+                                       lines.back().find("ShutdownWinIo") !=
+                                           std::string::npos,
+        lines.empty() ? "empty" : lines.front() + " ... " + lines.back());
 }
 
 void ScenarioBadSettings() {
@@ -246,11 +303,13 @@ int main(int argc, char** argv) {
     ScenarioProgram();
   } else if (scenario == "persist") {
     ScenarioPersist();
+  } else if (scenario == "trace") {
+    ScenarioTrace();
   } else if (scenario == "bad-settings") {
     ScenarioBadSettings();
   } else {
-    std::fprintf(stderr,
-                 "usage: winio_e2e program | persist | bad-settings\n");
+    std::fprintf(stderr, "usage: winio_e2e program | persist | trace | "
+                         "bad-settings\n");
     return 2;
   }
   std::printf("%d passed, %d failed\n", passed, failed);

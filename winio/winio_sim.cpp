@@ -14,8 +14,7 @@
 //   process ends, each time only if the chip changed since it was loaded or
 //   last written.
 // - With a trace file in the settings, the trace is appended to it at the
-//   same moments, and every kTraceFlushOps port operations in between (each
-//   appended part starts its times at 0).
+//   same moments, and every kTraceFlushOps port operations in between.
 // - Every call holds one lock, so the UI thread and worker threads may call
 //   at any time.
 
@@ -100,9 +99,8 @@ bool LoadBoard(SimDll& d) {
 void FlushTrace(SimDll& d) {
   d.ops_since_flush = 0;
   if (d.trace_path.empty()) return;
-  const std::vector<std::string> lines = d.trace.Lines();
+  const std::vector<std::string> lines = d.trace.TakeLines();
   if (lines.empty()) return;
-  d.trace.Clear();
   if (!AppendTraceFile(d.trace_path, lines))
     Report("cannot append to the trace file " + d.trace_path);
 }
