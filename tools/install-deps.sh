@@ -23,11 +23,12 @@ as_root() {
 }
 
 is_installed() {
-  dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"
+  [ "$(dpkg-query -W -f='${Status}' "$1" 2>/dev/null)" = "install ok installed" ]
 }
 
 # wine32 is an i386 package: the architecture must be known to dpkg first.
-if ! dpkg --print-foreign-architectures | grep -qx i386; then
+# (grep without -q reads all its input: no SIGPIPE failing a pipeline.)
+if ! dpkg --print-foreign-architectures | grep -x i386 >/dev/null; then
   echo "install-deps: adding the i386 architecture"
   as_root dpkg --add-architecture i386
 fi
@@ -54,7 +55,7 @@ for l in "${locales_wanted[@]}"; do
   fi
   name=${l%% *}                                   # zh_CN.UTF-8
   short=${name/UTF-8/utf8}                        # zh_CN.utf8
-  locale -a 2>/dev/null | grep -qx "$short" || need_gen=1
+  locale -a 2>/dev/null | grep -x "$short" >/dev/null || need_gen=1
 done
 if [ $need_gen -eq 1 ]; then
   echo "install-deps: generating locales"

@@ -65,7 +65,8 @@ _wine_env_bounded() {
 wine_env_locales() {
   local missing="" name
   for name in zh_CN.UTF-8 en_US.UTF-8; do
-    locale -a 2>/dev/null | grep -qx "${name/UTF-8/utf8}" ||
+    # grep without -q reads all its input: no SIGPIPE under pipefail.
+    locale -a 2>/dev/null | grep -x "${name/UTF-8/utf8}" >/dev/null ||
       missing="$missing $name"
   done
   [ -z "$missing" ] && return 0
