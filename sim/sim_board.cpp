@@ -37,12 +37,13 @@ void SimBoard::ShutdownWinIo() {
 bool SimBoard::SetPortVal(uint16_t port, uint32_t value, int size) {
   std::lock_guard<std::mutex> lock(mutex_);
   const uint64_t now = clock_->NowUs();
-  const std::string access =
-      Format("out %X <- %X (%d)", static_cast<unsigned>(port),
-             static_cast<unsigned>(value), size);
-  TraceAt(now, access);
+  auto access = [&] {
+    return Format("out %X <- %X (%d)", static_cast<unsigned>(port),
+                  static_cast<unsigned>(value), size);
+  };
+  if (trace_ != nullptr) TraceAt(now, access());
   if (!open_) {
-    Violation(now, access + " while port access is released");
+    Violation(now, access() + " while port access is released");
     return false;
   }
   const uint8_t byte = static_cast<uint8_t>(value);
@@ -58,7 +59,7 @@ bool SimBoard::SetPortVal(uint16_t port, uint32_t value, int size) {
     }
     WriteControl(byte & 7, now);
   } else {
-    Violation(now, access + ": no register of that size at that port");
+    Violation(now, access() + ": no register of that size at that port");
   }
   return true;
 }
@@ -86,8 +87,10 @@ bool SimBoard::GetPortVal(uint16_t port, uint32_t* value, int size) {
   if (!settings_.lines_settle && (data_reads_ & 1)) lines ^= 0x01;
   ++data_reads_;
   *value = lines;
-  TraceAt(now, Format("in %X -> %X", static_cast<unsigned>(port),
-                      static_cast<unsigned>(lines)));
+  if (trace_ != nullptr) {
+    TraceAt(now, Format("in %X -> %X", static_cast<unsigned>(port),
+                        static_cast<unsigned>(lines)));
+  }
   return true;
 }
 
