@@ -9,6 +9,8 @@ cd "$(dirname "$0")/.."
 tools/install-deps.sh
 
 jobs=$(nproc)
+# One Wine prefix serves both Windows builds.
+export TARNWICK_WINE_DIR="$PWD/build/wine"
 for preset in native asan; do
   echo "== $preset: build and test"
   cmake --preset "$preset" >/dev/null
