@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Builds the 32-bit Windows program and runs it under Wine on the simulated
+# board (the WINIO.dll beside it). The board keeps its chip in simchip.bin
+# and its settings in simboard.ini, in the same folder as the program.
+# With no X display at hand, the program runs on a virtual one and a
+# screenshot of it is saved; Ctrl-C ends it.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+tools/install-deps.sh
+cmake --preset win32 >/dev/null
+cmake --build --preset win32
+
+. tools/wine-env.sh
+had_display=no
+wine_env_display_ok && had_display=yes
+wine_env_setup "$PWD/build/wine"
+trap wine_env_teardown EXIT
+trap "exit 130" INT TERM
+
+dist="$PWD/build/win32/dist"
+echo "Program folder: $dist"
+cd "$dist"
+# Wine's own desktop window gives the dialog a frame and caption even when
+# no window manager runs.
+wine_run 936 0 explorer /desktop=Tarnwick,700x480 Tarnwick.exe &
+program=$!
+if [ "$had_display" = no ]; then
+  sleep 8
+  wine_env_screenshot "$dist/screen.png" || true
+  echo "No X display: Tarnwick runs on a virtual display ($DISPLAY)."
+  echo "Screenshot: $dist/screen.png. Press Ctrl-C to end it."
+fi
+wait "$program" || true
