@@ -1,0 +1,257 @@
+#include "e2e/driver.h"
+
+#include <cstdio>
+
+namespace {
+
+constexpr int kMessageBoxTextId = 0xFFFF;
+constexpr int kFileNameEdit = 0x480;   // edt1
+constexpr int kFileNameCombo = 0x47C;  // cmb13
+
+struct TopWindowSearch {
+  DWORD pid;
+  const std::function<bool(HWND)>* match;
+  HWND found;
+};
+
+BOOL CALLBACK VisitTopWindow(HWND window, LPARAM param) {
+  auto* search = reinterpret_cast<TopWindowSearch*>(param);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  if (pid != search->pid || !IsWindowVisible(window)) return TRUE;
+  if (!(*search->match)(window)) return TRUE;
+  search->found = window;
+  return FALSE;
+}
+
+BOOL CALLBACK VisitChild(HWND child, LPARAM param) {
+  auto* out =
+      reinterpret_cast<std::vector<std::pair<int, std::wstring>>*>(param);
+  out->emplace_back(GetDlgCtrlID(child), TextOf(child));
+  return TRUE;
+}
+
+BOOL CALLBACK VisitForEdit(HWND child, LPARAM param) {
+  wchar_t name[16] = {0};
+  GetClassNameW(child, name, 16);
+  if (lstrcmpiW(name, L"Edit") != 0) return TRUE;
+  *reinterpret_cast<HWND*>(param) = child;
+  return FALSE;
+}
+
+}  // namespace
+
+bool WaitUntil(const std::function<bool()>& done, DWORD timeout_ms) {
+  const DWORD start = GetTickCount();
+  for (;;) {
+    if (done()) return true;
+    if (GetTickCount() - start >= timeout_ms) return false;
+    Sleep(20);
+  }
+}
+
+ProgramRun::~ProgramRun() {
+  if (info_.hProcess == nullptr) return;
+  DWORD code = 0;
+  if (GetExitCodeProcess(info_.hProcess, &code) && code == STILL_ACTIVE) Kill();
+  CloseHandle(info_.hThread);
+  CloseHandle(info_.hProcess);
+}
+
+bool ProgramRun::Start(const std::wstring& exe) {
+  const std::wstring dir = exe.substr(0, exe.rfind(L'\\') + 1);
+  std::wstring command_line = L"\"" + exe + L"\"";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  return CreateProcessW(exe.c_str(), &command_line[0], nullptr, nullptr, FALSE,
+                        0, nullptr, dir.c_str(), &startup, &info_) != FALSE;
+}
+
+bool ProgramRun::WaitInputIdle(DWORD timeout_ms) {
+  return info_.hProcess != nullptr &&
+         WaitForInputIdle(info_.hProcess, timeout_ms) == 0;
+}
+
+bool ProgramRun::WaitExit(DWORD timeout_ms, DWORD* exit_code) {
+  if (info_.hProcess == nullptr) return false;
+  if (WaitForSingleObject(info_.hProcess, timeout_ms) != WAIT_OBJECT_0)
+    return false;
+  GetExitCodeProcess(info_.hProcess, exit_code);
+  return true;
+}
+
+void ProgramRun::Kill() {
+  if (info_.hProcess == nullptr) return;
+  TerminateProcess(info_.hProcess, 1);
+  WaitForSingleObject(info_.hProcess, kWaitMs);
+}
+
+HWND FindTopWindow(DWORD pid, const std::function<bool(HWND)>& match) {
+  TopWindowSearch search{pid, &match, nullptr};
+  EnumWindows(VisitTopWindow, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+HWND WaitTopWindow(DWORD pid, const std::function<bool(HWND)>& match,
+                   DWORD timeout_ms) {
+  HWND found = nullptr;
+  WaitUntil([&] { return (found = FindTopWindow(pid, match)) != nullptr; },
+            timeout_ms);
+  return found;
+}
+
+bool WaitGone(HWND window, DWORD timeout_ms) {
+  return WaitUntil(
+      [&] { return !IsWindow(window) || !IsWindowVisible(window); },
+      timeout_ms);
+}
+
+std::wstring TextOf(HWND window) {
+  std::wstring text(GetWindowTextLengthW(window) + 1, L'\0');
+  text.resize(GetWindowTextW(window, &text[0], static_cast<int>(text.size())));
+  return text;
+}
+
+std::wstring ItemText(HWND dialog, int id) {
+  HWND item = GetDlgItem(dialog, id);
+  return item != nullptr ? TextOf(item) : std::wstring();
+}
+
+std::vector<std::pair<int, std::wstring>> ChildTexts(HWND parent) {
+  std::vector<std::pair<int, std::wstring>> texts;
+  EnumChildWindows(parent, VisitChild, reinterpret_cast<LPARAM>(&texts));
+  return texts;
+}
+
+bool HasChildWithText(HWND window, const std::wstring& text) {
+  for (const auto& child : ChildTexts(window))
+    if (child.second == text) return true;
+  return false;
+}
+
+bool IsMessageBox(HWND window) {
+  return GetDlgItem(window, kMessageBoxTextId) != nullptr;
+}
+
+std::wstring MessageBoxText(HWND box) {
+  return ItemText(box, kMessageBoxTextId);
+}
+
+bool IsUsable(HWND window) {
+  return IsWindowVisible(window) && IsWindowEnabled(window);
+}
+
+bool ClickButton(HWND dialog, int id) {
+  HWND button = GetDlgItem(dialog, id);
+  return button != nullptr && PostMessageW(button, BM_CLICK, 0, 0);
+}
+
+bool PostCommand(HWND dialog, int id) {
+  return PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                      reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+bool PostSysCommand(HWND dialog, WPARAM command) {
+  return PostMessageW(dialog, WM_SYSCOMMAND, command, 0);
+}
+
+bool PostKey(HWND dialog, UINT virtual_key) {
+  HWND target = dialog;
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  if (GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &info) &&
+      info.hwndFocus != nullptr &&
+      (info.hwndFocus == dialog || IsChild(dialog, info.hwndFocus)))
+    target = info.hwndFocus;
+  const UINT scan = MapVirtualKeyW(virtual_key, 0);
+  const LPARAM down = 1 | static_cast<LPARAM>(scan) << 16;
+  const LPARAM up = down | 0xC0000000;
+  return PostMessageW(target, WM_KEYDOWN, virtual_key, down) &&
+         PostMessageW(target, WM_KEYUP, virtual_key, up);
+}
+
+HWND FileNameBox(HWND dialog) {
+  if (HWND edit = GetDlgItem(dialog, kFileNameEdit)) return edit;
+  HWND combo = GetDlgItem(dialog, kFileNameCombo);
+  if (combo == nullptr) return nullptr;
+  // The edit may sit one or two levels down (a ComboBoxEx holds a combo
+  // box holding the edit).
+  HWND edit = nullptr;
+  EnumChildWindows(combo, VisitForEdit, reinterpret_cast<LPARAM>(&edit));
+  return edit;
+}
+
+bool IsFileDialog(HWND window) { return FileNameBox(window) != nullptr; }
+
+HWND WaitFileDialog(DWORD pid, DWORD timeout_ms) {
+  HWND dialog = WaitTopWindow(
+      pid, [](HWND w) { return IsUsable(w) && IsFileDialog(w); }, timeout_ms);
+  if (dialog != nullptr) Sleep(kFileDialogSettleMs);
+  return dialog;
+}
+
+bool AnswerFileDialog(HWND dialog, const std::wstring& name) {
+  HWND box = FileNameBox(dialog);
+  if (box == nullptr) return false;
+  // Sent, not posted: the text travels by pointer, and setting it runs no
+  // handler of the program's own.
+  DWORD_PTR result = 0;
+  if (!SendMessageTimeoutW(box, WM_SETTEXT, 0,
+                           reinterpret_cast<LPARAM>(name.c_str()),
+                           SMTO_ABORTIFHUNG, kWaitMs, &result))
+    return false;
+  return PostCommand(dialog, IDOK);
+}
+
+bool AnswerPrompt(DWORD pid, int button, DWORD timeout_ms, std::wstring* text) {
+  HWND box = WaitTopWindow(
+      pid, [](HWND w) { return IsUsable(w) && IsMessageBox(w); }, timeout_ms);
+  if (box == nullptr) return false;
+  if (text != nullptr) *text = MessageBoxText(box);
+  return ClickButton(box, button) && WaitGone(box, timeout_ms);
+}
+
+bool SaveWindowBitmap(HWND window, const std::wstring& path) {
+  RECT r;
+  if (!GetWindowRect(window, &r)) return false;
+  const int width = r.right - r.left;
+  const int height = r.bottom - r.top;
+  if (width <= 0 || height <= 0) return false;
+
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  const bool copied = BitBlt(memory, 0, 0, width, height, screen, r.left, r.top,
+                             SRCCOPY | CAPTUREBLT) != FALSE;
+  SelectObject(memory, old);
+
+  BITMAPINFOHEADER header{};
+  header.biSize = sizeof header;
+  header.biWidth = width;
+  header.biHeight = height;  // bottom-up, as BMP files store it
+  header.biPlanes = 1;
+  header.biBitCount = 24;
+  header.biCompression = BI_RGB;
+  const DWORD stride = (static_cast<DWORD>(width) * 3 + 3) & ~3u;
+  std::vector<BYTE> pixels(stride * height);
+  const bool got = copied && GetDIBits(memory, bitmap, 0, height, pixels.data(),
+                                       reinterpret_cast<BITMAPINFO*>(&header),
+                                       DIB_RGB_COLORS) == height;
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  if (!got) return false;
+
+  BITMAPFILEHEADER file{};
+  file.bfType = 0x4D42;  // "BM"
+  file.bfOffBits = sizeof file + sizeof header;
+  file.bfSize = file.bfOffBits + static_cast<DWORD>(pixels.size());
+  FILE* out = _wfopen(path.c_str(), L"wb");
+  if (out == nullptr) return false;
+  bool ok = std::fwrite(&file, sizeof file, 1, out) == 1 &&
+            std::fwrite(&header, sizeof header, 1, out) == 1 &&
+            std::fwrite(pixels.data(), pixels.size(), 1, out) == 1;
+  ok = std::fclose(out) == 0 && ok;
+  return ok;
+}
