@@ -26,6 +26,10 @@ FileHandle OpenFileForReading(const std::string& path);
 // letting others write it too. Returns kBadFile on failure.
 FileHandle CreateFileAlways(const std::string& path);
 
+// Opens the file for writing at its end, creating it if needed.
+// Returns kBadFile on failure.
+FileHandle OpenFileForAppending(const std::string& path);
+
 // Size in bytes (low 32 bits), or 0 for a handle that is not open.
 uint32_t FileSizeOf(FileHandle f);
 

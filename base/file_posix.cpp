@@ -33,6 +33,11 @@ FileHandle CreateFileAlways(const std::string& path) {
                      0644));
 }
 
+FileHandle OpenFileForAppending(const std::string& path) {
+  return FromFd(open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC,
+                     0644));
+}
+
 uint32_t FileSizeOf(FileHandle f) {
   struct stat st;
   if (!IsOpenFile(f) || fstat(ToFd(f), &st) != 0) return 0;

@@ -34,6 +34,23 @@ TEST(FileTest, CreateWriteReopenRead) {
   std::remove(path.c_str());
 }
 
+TEST(FileTest, AppendingKeepsWhatIsThere) {
+  const std::string path = TempPath("file_test_append.txt");
+  std::remove(path.c_str());
+  for (const char* part : {"one\n", "two\n"}) {
+    FileHandle f = OpenFileForAppending(path);
+    ASSERT_TRUE(IsOpenFile(f));
+    EXPECT_EQ(4u, WriteFileBytes(f, part, 4));
+    CloseFileHandle(f);
+  }
+  FileHandle f = OpenFileForReading(path);
+  char buffer[16] = {0};
+  EXPECT_EQ(8u, ReadFileBytes(f, buffer, sizeof buffer));
+  EXPECT_EQ(std::string("one\ntwo\n"), buffer);
+  CloseFileHandle(f);
+  std::remove(path.c_str());
+}
+
 TEST(FileTest, FailedOpensGiveBadHandlesThatDoNothing) {
   FileHandle f = OpenFileForReading(TempPath("no/such/file"));
   EXPECT_EQ(kBadFile, f);

@@ -17,6 +17,12 @@ FileHandle CreateFileAlways(const std::string& path) {
                      FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
+FileHandle OpenFileForAppending(const std::string& path) {
+  return CreateFileW(GbkToWide(path).c_str(), FILE_APPEND_DATA,
+                     FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                     FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
 uint32_t FileSizeOf(FileHandle f) {
   if (!IsOpenFile(f)) return 0;
   return GetFileSize(f, nullptr);

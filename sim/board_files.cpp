@@ -233,10 +233,13 @@ bool SaveSettingsFile(const std::string& dir, const BoardSettings& settings) {
 
 bool AppendTraceFile(const std::string& path,
                      const std::vector<std::string>& lines) {
-  // The file seam only replaces whole files: keep what is there and write
-  // it back with the new lines after it.
   std::string text;
-  ReadWholeFile(path, &text);
   for (const std::string& line : lines) text += line + "\n";
-  return WriteWholeFile(path, text);
+  FileHandle file = OpenFileForAppending(path);
+  const bool ok = IsOpenFile(file) &&
+                  WriteFileBytes(file, text.data(),
+                                 static_cast<uint32_t>(text.size())) ==
+                      text.size();
+  CloseFileHandle(file);
+  return ok;
 }
