@@ -97,11 +97,26 @@ class CCmdTarget {
      return reinterpret_cast<LRESULT>(AFX_HANDLER(t)->OnQueryDragIcon()); \
    }},
 
+// afx_msg void OnTimer(UINT_PTR nIDEvent);
+#define ON_WM_TIMER()                                                    \
+  {WM_TIMER, 0, 0, [](CCmdTarget* t, WPARAM w, LPARAM) -> LRESULT {      \
+     AFX_HANDLER(t)->OnTimer(static_cast<UINT_PTR>(w));                  \
+     return 0;                                                           \
+   }},
+
 // afx_msg void OnDestroy();
 #define ON_WM_DESTROY()                                                  \
   {WM_DESTROY, 0, 0, [](CCmdTarget* t, WPARAM, LPARAM) -> LRESULT {      \
      AFX_HANDLER(t)->OnDestroy();                                        \
      return 0;                                                           \
+   }},
+
+// A message of the program's own (WM_APP and up), e.g. one posted by a
+// worker thread. afx_msg LRESULT memberFxn(WPARAM wParam, LPARAM lParam);
+#define ON_MESSAGE(message, memberFxn)                                   \
+  {static_cast<UINT>(message), 0, 0,                                     \
+   [](CCmdTarget* t, WPARAM w, LPARAM l) -> LRESULT {                    \
+     return AFX_HANDLER(t)->memberFxn(w, l);                             \
    }},
 
 // A command (menu item, accelerator, or button click: BN_CLICKED is

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "base/gbk.h"
+#include "mfc/win_app.h"
 
 CWnd::~CWnd() = default;
 
@@ -38,10 +39,25 @@ LRESULT CWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   return ::SendMessageW(m_hWnd, message, wParam, lParam);
 }
 
+int CWnd::MessageBox(const char* lpszText, const char* lpszCaption,
+                     UINT nType) {
+  const char* caption = lpszCaption != nullptr ? lpszCaption : AfxGetAppName();
+  return ::MessageBoxW(m_hWnd, GbkToWide(lpszText).c_str(),
+                       GbkToWide(caption).c_str(), nType);
+}
+
 HICON CWnd::SetIcon(HICON hIcon, BOOL bBigIcon) {
   return reinterpret_cast<HICON>(
       SendMessage(WM_SETICON, bBigIcon ? ICON_BIG : ICON_SMALL,
                   reinterpret_cast<LPARAM>(hIcon)));
+}
+
+UINT_PTR CWnd::SetTimer(UINT_PTR nIDEvent, UINT nElapse) {
+  return ::SetTimer(m_hWnd, nIDEvent, nElapse, nullptr);
+}
+
+BOOL CWnd::KillTimer(UINT_PTR nIDEvent) {
+  return ::KillTimer(m_hWnd, nIDEvent);
 }
 
 BOOL CWnd::IsIconic() const { return ::IsIconic(m_hWnd); }

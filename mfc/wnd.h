@@ -35,7 +35,18 @@ class CWnd : public CCmdTarget {
   void GetWindowText(CString& rString) const;
 
   LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
+
+  // Shows a modal message box owned by this window, with the GBK text
+  // `lpszText` and caption `lpszCaption` (null: the application's name),
+  // and waits for it to close; returns the button chosen.
+  int MessageBox(const char* lpszText, const char* lpszCaption = nullptr,
+                 UINT nType = MB_OK);
   HICON SetIcon(HICON hIcon, BOOL bBigIcon);
+
+  // Starts (or restarts) timer `nIDEvent`: WM_TIMER every `nElapse` ms
+  // until KillTimer or the window's end. Returns 0 on failure.
+  UINT_PTR SetTimer(UINT_PTR nIDEvent, UINT nElapse);
+  BOOL KillTimer(UINT_PTR nIDEvent);
   BOOL IsIconic() const;
   void GetClientRect(LPRECT lpRect) const;
 
