@@ -1,12 +1,39 @@
 #include "app/programmer_dlg.h"
 
+#include <mmsystem.h>
+
 #include <string>
 
 #include "app/about_dlg.h"
+#include "app/dialog_job_host.h"
 #include "base/clock.h"
 #include "base/file.h"
 #include "config/port_config.h"
+#include "jobs/read_chip_job.h"
+#include "jobs/write_chip_job.h"
 #include "winio/winio_port.h"
+
+namespace {
+
+// Shown, owned by the dialog, when a chip command comes while another
+// activity drives the chip.
+constexpr char kChipBusy[] = "芯片正忙,请等待当前操作结束";
+
+// How long the ending dialog waits for a running job. A job stops within
+// one address (well under a second even when nothing verifies) or after
+// the one-second pause before programming; only a port library that hangs
+// would reach this.
+constexpr DWORD kJobStopTimeoutMs = 10000;
+
+// While a job runs, its status texts are shown this often: smooth to the
+// eye, and a small cost for the UI thread whatever the job's pace.
+constexpr UINT_PTR kStatusTimer = 1;
+constexpr UINT kStatusIntervalMs = 20;
+
+// Posted by a job's thread as it ends.
+constexpr UINT kJobEndedMessage = WM_APP + 1;
+
+}  // namespace
 
 CProgrammerDlg::CProgrammerDlg(CWnd* pParent)
     : CDialog(CProgrammerDlg::IDD, pParent),
@@ -17,8 +44,12 @@ BEGIN_MESSAGE_MAP(CProgrammerDlg, CDialog)
   ON_WM_SYSCOMMAND()
   ON_WM_PAINT()
   ON_WM_QUERYDRAGICON()
+  ON_BN_CLICKED(IDC_READ_CHIP, OnReadChip)
+  ON_BN_CLICKED(IDC_WRITE_CHIP, OnWriteChip)
   ON_BN_CLICKED(IDC_READ_SIGNATURE, OnReadSignature)
   ON_BN_CLICKED(IDC_ERASE_CHIP, OnEraseChip)
+  ON_WM_TIMER()
+  ON_MESSAGE(kJobEndedMessage, OnJobEnded)
   ON_WM_DESTROY()
 END_MESSAGE_MAP()
 
@@ -82,12 +113,14 @@ void CProgrammerDlg::OnPaint() {
 
 HCURSOR CProgrammerDlg::OnQueryDragIcon() { return m_hIcon; }
 
+bool CProgrammerDlg::BeginChipCommand() {
+  if (TryBeginActivity()) return true;
+  MessageBox(kChipBusy);
+  return false;
+}
+
 void CProgrammerDlg::OnReadSignature() {
-  // A job driving the chip keeps it: the click is refused with a beep.
-  if (!TryBeginActivity()) {
-    MessageBeep(MB_ICONEXCLAMATION);
-    return;
-  }
+  if (!BeginChipCommand()) return;
   const int at32 = ReadSignatureByte(0x32);
   const int at31 = ReadSignatureByte(0x31);
   const int at30 = ReadSignatureByte(0x30);
@@ -100,17 +133,86 @@ void CProgrammerDlg::OnReadSignature() {
 }
 
 void CProgrammerDlg::OnEraseChip() {
-  if (!TryBeginActivity()) {
-    MessageBeep(MB_ICONEXCLAMATION);
-    return;
-  }
+  if (!BeginChipCommand()) return;
   EraseChip();
   EndActivity();
 }
 
+void CProgrammerDlg::OnReadChip() { StartJob(ReadChipThreadProc); }
+
+void CProgrammerDlg::OnWriteChip() { StartJob(WriteChipThreadProc); }
+
+void CProgrammerDlg::StartJob(AFX_THREADPROC proc) {
+  // Claimed here on the UI thread, so that a second click is refused at
+  // once; the job's thread releases it.
+  if (!BeginChipCommand()) return;
+  if (!m_jobThread.Start(proc, this)) {
+    EndActivity();
+    return;
+  }
+  SetTimer(kStatusTimer, kStatusIntervalMs);
+}
+
+UINT CProgrammerDlg::ReadChipThreadProc(LPVOID pParam) {
+  CProgrammerDlg* dlg = static_cast<CProgrammerDlg*>(pParam);
+  DialogJobHost host(&dlg->m_statusTexts, &dlg->m_stopJobs);
+  // The cycles' 1 ms and 2 ms sleeps last that long only with a 1 ms
+  // timer; the system's default tick is 15.6 ms.
+  ::timeBeginPeriod(1);
+  RunReadChipJob(*dlg, host);
+  ::timeEndPeriod(1);
+  dlg->EndJob();
+  return 0;
+}
+
+UINT CProgrammerDlg::WriteChipThreadProc(LPVOID pParam) {
+  CProgrammerDlg* dlg = static_cast<CProgrammerDlg*>(pParam);
+  DialogJobHost host(&dlg->m_statusTexts, &dlg->m_stopJobs);
+  ::timeBeginPeriod(1);
+  RunWriteChipJob(*dlg, host, ExecutableDirectory());
+  ::timeEndPeriod(1);
+  dlg->EndJob();
+  return 0;
+}
+
+void CProgrammerDlg::EndJob() {
+  // The job's last texts show at once rather than at the next tick. The
+  // message is lost, harmlessly, when the dialog is ending.
+  ::PostMessageW(m_hWnd, kJobEndedMessage, 0, 0);
+  EndActivity();
+}
+
+void CProgrammerDlg::OnTimer(UINT_PTR nIDEvent) {
+  if (nIDEvent == kStatusTimer) ShowStatusTexts();
+}
+
+LRESULT CProgrammerDlg::OnJobEnded(WPARAM, LPARAM) {
+  ShowStatusTexts();
+  return 0;
+}
+
+void CProgrammerDlg::ShowStatusTexts() {
+  // Looked at first: once the job has ended, its last texts are among
+  // those taken now, and the timer is no longer needed.
+  const bool ended = m_jobThread.HasEnded();
+  const StatusTexts::Taken taken = m_statusTexts.Take();
+  // The read-status label has no identifier of its own: it is the first
+  // control without one.
+  CWnd* read = GetDlgItem(IDC_STATIC);
+  CWnd* write = GetDlgItem(IDC_WRITE_STATUS);
+  if (taken.read && read != nullptr) read->SetWindowText(taken.read->c_str());
+  if (taken.write && write != nullptr)
+    write->SetWindowText(taken.write->c_str());
+  if (ended) KillTimer(kStatusTimer);
+}
+
 void CProgrammerDlg::OnDestroy() {
   // Every way the dialog ends (close command, Esc, Enter) destroys it, and
-  // only once: the one place port access is released.
+  // only once. A running job is stopped and waited for before the dialog
+  // and port access go: it stops at its next address (a write job still
+  // ends its log), and a file dialog or message box it shows is cancelled.
+  m_stopJobs = true;
+  m_jobThread.WaitCancellingDialogs(kJobStopTimeoutMs);
   ShutdownWinIo();
   CDialog::OnDestroy();
 }

@@ -1,14 +1,19 @@
 #ifndef TARNWICK_APP_PROGRAMMER_DLG_H_
 #define TARNWICK_APP_PROGRAMMER_DLG_H_
 
+#include <atomic>
+
+#include "app/job_thread.h"
 #include "app/resource.h"
+#include "app/status_texts.h"
 #include "link/programmer_link.h"
 #include "mfc/afxwin.h"
 
 // The main dialog and, through ProgrammerLink, the program's whole working
 // state and the chip cycles. Lives on InitInstance's stack for the run.
 // Port access is opened when the dialog starts and released once, when it
-// ends, whichever way it ends.
+// ends, whichever way it ends. One chip activity runs at a time: a chip
+// command given while another runs is refused with a message.
 class CProgrammerDlg : public CDialog, public ProgrammerLink {
  public:
   // Port access through WINIO.dll, timing through the system's sleep.
@@ -34,10 +39,42 @@ class CProgrammerDlg : public CDialog, public ProgrammerLink {
   afx_msg void OnReadSignature();
   // Erases the chip; nothing is shown.
   afx_msg void OnEraseChip();
-  // Releases port access.
+  // Start the read job and the write job on a worker thread each, and
+  // return at once.
+  afx_msg void OnReadChip();
+  afx_msg void OnWriteChip();
+  // While a job runs: show the status texts it left, and once more when
+  // it has ended (posted by its thread), so its last texts show at once.
+  afx_msg void OnTimer(UINT_PTR nIDEvent);
+  afx_msg LRESULT OnJobEnded(WPARAM wParam, LPARAM lParam);
+  // Stops a running job and waits for it, then releases port access.
   afx_msg void OnDestroy();
 
+  // The two jobs' worker threads; pParam is the dialog. Each holds the
+  // chip (claimed by the handler that started it) until its job ends.
+  static UINT ReadChipThreadProc(LPVOID pParam);
+  static UINT WriteChipThreadProc(LPVOID pParam);
+
   DECLARE_MESSAGE_MAP()
+
+ private:
+  // Claims the chip and starts `proc` with this dialog; when the chip is
+  // busy, says so instead.
+  void StartJob(AFX_THREADPROC proc);
+  // Shows the waiting status texts; stops the status timer once the job
+  // has ended.
+  void ShowStatusTexts();
+  // The end of a job's thread: tells the dialog, releases the chip.
+  void EndJob();
+  // Claims the chip for a command on the UI thread; false, after saying
+  // the chip is busy, when another activity holds it.
+  bool BeginChipCommand();
+
+  // Status texts from the running job to the two labels.
+  StatusTexts m_statusTexts;
+  // Set when the dialog ends: a running job stops at its next address.
+  std::atomic<bool> m_stopJobs{false};
+  JobThread m_jobThread;
 };
 
 #endif  // TARNWICK_APP_PROGRAMMER_DLG_H_
