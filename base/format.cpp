@@ -6,6 +6,12 @@
 std::string Format(const char* format, ...) {
   va_list args;
   va_start(args, format);
+  std::string out = FormatV(format, args);
+  va_end(args);
+  return out;
+}
+
+std::string FormatV(const char* format, va_list args) {
   va_list copy;
   va_copy(copy, args);
   const int n = std::vsnprintf(nullptr, 0, format, copy);
@@ -13,9 +19,10 @@ std::string Format(const char* format, ...) {
   std::string out;
   if (n > 0) {
     out.resize(static_cast<size_t>(n) + 1);
-    std::vsnprintf(&out[0], out.size(), format, args);
+    va_copy(copy, args);
+    std::vsnprintf(&out[0], out.size(), format, copy);
+    va_end(copy);
     out.resize(static_cast<size_t>(n));
   }
-  va_end(args);
   return out;
 }

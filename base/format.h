@@ -1,6 +1,7 @@
 #ifndef TARNWICK_BASE_FORMAT_H_
 #define TARNWICK_BASE_FORMAT_H_
 
+#include <cstdarg>
 #include <string>
 
 // printf-style formatting into a std::string (any length).
@@ -9,5 +10,9 @@ std::string Format(const char* format, ...)
     __attribute__((format(printf, 1, 2)))
 #endif
     ;
+
+// The same with the arguments as a va_list, which is left unused (the
+// caller still ends it).
+std::string FormatV(const char* format, va_list args);
 
 #endif  // TARNWICK_BASE_FORMAT_H_

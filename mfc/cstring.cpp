@@ -3,6 +3,8 @@
 #include <cstdarg>
 #include <cstdio>
 
+#include "base/format.h"
+
 CString::CString(const char* text) : m_text(text != nullptr ? text : "") {}
 
 CString::CString(const std::string& text) : m_text(text) {}
@@ -26,17 +28,8 @@ CString operator+(const CString& a, const CString& b) {
 void CString::Format(const char* format, ...) {
   va_list args;
   va_start(args, format);
-  va_list copy;
-  va_copy(copy, args);
-  const int n = std::vsnprintf(nullptr, 0, format, copy);
-  va_end(copy);
-  // Formatted into a fresh buffer: an argument may be this string's text.
-  std::string out;
-  if (n > 0) {
-    out.resize(static_cast<size_t>(n) + 1);
-    std::vsnprintf(&out[0], out.size(), format, args);
-    out.resize(static_cast<size_t>(n));
-  }
+  // Formatted into a fresh string: an argument may be this string's text.
+  std::string out = FormatV(format, args);
   va_end(args);
   m_text.swap(out);
 }
