@@ -85,6 +85,13 @@ std::wstring Quoted(const std::wstring& text) {
   return out + L"\"";
 }
 
+std::wstring ReadStatusText(HWND dialog) {
+  // Identifier -1, or 0xFFFF where the identifier is kept in 16 bits.
+  for (const auto& child : ChildTexts(dialog))
+    if (child.first == -1 || child.first == 0xFFFF) return child.second;
+  return L"(none)";
+}
+
 CaseResult::~CaseResult() {
   if (failures_.empty()) {
     ++g_passed;
@@ -95,6 +102,8 @@ CaseResult::~CaseResult() {
     for (const std::wstring& f : failures_)
       std::printf("               %s\n", Utf8(f).c_str());
   }
+  for (const std::wstring& note : notes_)
+    std::printf("               (%s)\n", Utf8(note).c_str());
   std::fflush(stdout);
 }
 
@@ -107,6 +116,17 @@ bool CaseResult::ExpectText(const std::wstring& what, const std::wstring& got,
                             const std::wstring& want) {
   return Expect(got == want,
                 what + L": " + Quoted(got) + L", want " + Quoted(want));
+}
+
+bool CaseResult::ExpectTextWithin(const std::wstring& what,
+                                  const std::function<std::wstring()>& text,
+                                  const std::wstring& want, DWORD timeout_ms) {
+  std::wstring got;
+  const bool reached =
+      WaitUntil([&] { return (got = text()) == want; }, timeout_ms);
+  return Expect(reached, what + L" after " + std::to_wstring(timeout_ms) +
+                             L" ms: " + Quoted(got) + L", want " +
+                             Quoted(want));
 }
 
 ProgramCase::ProgramCase(const char* name) : CaseResult(name) {

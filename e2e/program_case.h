@@ -8,6 +8,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -44,6 +45,11 @@ bool ReadBytes(const std::wstring& path, std::string* bytes);
 // A text as a quoted C string (\t, \n, \r spelled out), for messages.
 std::wstring Quoted(const std::wstring& text);
 
+// The text of the main dialog's read-status label, the first control
+// without an identifier of its own ("(none)" when there is no such
+// control).
+std::wstring ReadStatusText(HWND dialog);
+
 // The checks of one case; prints "[       OK ] name" or "[  FAILED  ] name"
 // and what failed, and counts the case, when it ends.
 class CaseResult {
@@ -60,10 +66,19 @@ class CaseResult {
   // Expects `got` to equal `want`; `what` names the text.
   bool ExpectText(const std::wstring& what, const std::wstring& got,
                   const std::wstring& want);
+  // A measurement or remark, printed under the case's result line.
+  void Note(const std::wstring& text) { notes_.push_back(text); }
+  // Waits up to `timeout_ms` for `text()` to equal `want` (a label the
+  // program refreshes at its own pace); a failure, with the last text
+  // seen, if it does not.
+  bool ExpectTextWithin(const std::wstring& what,
+                        const std::function<std::wstring()>& text,
+                        const std::wstring& want, DWORD timeout_ms);
 
  private:
   const char* name_;
   std::vector<std::wstring> failures_;
+  std::vector<std::wstring> notes_;
 };
 
 // How a case ends the program.

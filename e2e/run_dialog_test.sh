@@ -1,6 +1,7 @@
 #!/bin/bash
-# Runs the dialog driver under Wine against the program in DIST, inside a
-# Wine virtual desktop so that windows have frames and captions.
+# Runs a driver program (dialog_e2e, jobs_e2e) under Wine against the
+# program in DIST, inside a Wine virtual desktop so that windows have frames
+# and captions.
 #
 #   run_dialog_test.sh BUILD_DIR NAME CODEPAGE DRIVER DIST
 #
