@@ -13,7 +13,7 @@ packages=(
   cmake ninja-build g++ libgtest-dev libgmock-dev
   g++-mingw-w64-i686 g++-mingw-w64-x86-64
   wine wine64 wine32:i386
-  xvfb x11-utils fonts-wqy-zenhei imagemagick
+  xvfb x11-utils fonts-wqy-microhei imagemagick
   locales
 )
 locales_wanted=("zh_CN.UTF-8 UTF-8" "en_US.UTF-8 UTF-8")

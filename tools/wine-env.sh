@@ -19,7 +19,7 @@
 # Everything is idempotent and every wait is bounded. Safe to source from
 # scripts running with `set -euo pipefail`. Needs the packages of
 # tools/install-deps.sh (wine, wine32:i386, xvfb, x11-utils,
-# fonts-wqy-zenhei, imagemagick, locales); generating a missing locale needs
+# fonts-wqy-microhei, imagemagick, locales); generating a missing locale needs
 # root.
 #
 # One environment directory (the argument of wine_env_setup) holds:
@@ -91,10 +91,10 @@ wine_env_locales() {
 }
 
 # Writes the font replacements that draw 宋体/SimSun (and its relatives)
-# with WenQuanYi Zen Hei into the registry of $WINEPREFIX. Without them
+# with WenQuanYi Micro Hei into the registry of $WINEPREFIX. Without them
 # Chinese text is drawn as empty boxes. The .reg file must be UTF-16.
 wine_env_fonts() {
-  local reg="$WINEPREFIX/tarnwick-fonts.reg" font="WenQuanYi Zen Hei" name
+  local reg="$WINEPREFIX/tarnwick-fonts.reg" font="WenQuanYi Micro Hei" name
   {
     printf 'Windows Registry Editor Version 5.00\r\n\r\n'
     printf '[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\r\n'
