@@ -4,73 +4,45 @@
 #include <cstdint>
 #include <deque>
 #include <string>
-#include <vector>
 
 #include "base/clock.h"
+#include "base/format.h"
 #include "link/port_io.h"
 
-// A port-access fake for tests: records every operation, interleaved with
-// the sleeps of the clock it wraps, and answers reads from a script.
+// A port-access fake for tests: writes every operation into `log`,
+// interleaved with the sleeps of the clock it also is, and answers reads
+// from a script. The log is one line of words: "378<-3" (a write, with
+// ":4" added for other sizes than 1), "C0D7->5A" (a read), "s1" (a sleep
+// of 1 ms), "init" and "shutdown".
 class RecordingPort : public PortIo, public Clock {
  public:
-  struct Event {
-    enum Kind { kInit, kShutdown, kWrite, kRead, kSleep } kind;
-    uint16_t port;
-    uint32_t value;  // value written, value read, or sleep length in ms
-    int size;
-    bool operator==(const Event& o) const {
-      return kind == o.kind && port == o.port && value == o.value &&
-             size == o.size;
-    }
-  };
-
-  static Event Write(uint16_t port, uint32_t value, int size) {
-    return {Event::kWrite, port, value, size};
-  }
-  static Event Read(uint16_t port, uint32_t value) {
-    return {Event::kRead, port, value, 1};
-  }
-  static Event Sleep(uint32_t ms) { return {Event::kSleep, 0, ms, 0}; }
-
-  // Values the next reads return, in order; when used up, reads return
-  // `default_read`.
+  // Values the next reads return, in order; then `default_read`.
   std::deque<uint32_t> reads;
   uint32_t default_read = 0xFF;
-  std::vector<Event> events;
-  uint64_t now_us = 0;
+  std::string log;
 
   bool InitializeWinIo() override {
-    events.push_back({Event::kInit, 0, 0, 0});
+    Add("init");
     return true;
   }
-  void ShutdownWinIo() override {
-    events.push_back({Event::kShutdown, 0, 0, 0});
-  }
+  void ShutdownWinIo() override { Add("shutdown"); }
   bool SetPortVal(uint16_t port, uint32_t value, int size) override {
-    events.push_back(Write(port, value, size));
+    Add(Format("%X<-%X", unsigned{port}, unsigned{value}) + Size(size));
     return true;
   }
   bool GetPortVal(uint16_t port, uint32_t* value, int size) override {
-    *value = default_read;
-    if (!reads.empty()) {
-      *value = reads.front();
-      reads.pop_front();
-    }
-    events.push_back({Event::kRead, port, *value, size});
+    *value = reads.empty() ? default_read : reads.front();
+    if (!reads.empty()) reads.pop_front();
+    Add(Format("%X->%X", unsigned{port}, unsigned{*value}) + Size(size));
     return true;
   }
-  void SleepMs(uint32_t ms) override {
-    events.push_back(Sleep(ms));
-    now_us += ms * 1000u;
-  }
-  uint64_t NowUs() override { return now_us; }
+  void SleepMs(uint32_t ms) override { Add(Format("s%u", unsigned{ms})); }
+  uint64_t NowUs() override { return 0; }  // the link only sleeps
 
-  // The recorded events of one kind, in order.
-  std::vector<Event> Only(Event::Kind kind) const {
-    std::vector<Event> out;
-    for (const Event& e : events)
-      if (e.kind == kind) out.push_back(e);
-    return out;
+ private:
+  void Add(const std::string& word) { log += (log.empty() ? "" : " ") + word; }
+  static std::string Size(int size) {
+    return size == 1 ? "" : Format(":%d", size);
   }
 };
 
