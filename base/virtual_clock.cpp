@@ -10,8 +10,3 @@ std::vector<uint32_t> VirtualClock::Sleeps() const {
   std::lock_guard<std::mutex> lock(mutex_);
   return sleeps_;
 }
-
-void VirtualClock::ClearSleeps() {
-  std::lock_guard<std::mutex> lock(mutex_);
-  sleeps_.clear();
-}

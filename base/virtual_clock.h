@@ -21,7 +21,6 @@ class VirtualClock : public Clock {
 
   // Every sleep so far, in order.
   std::vector<uint32_t> Sleeps() const;
-  void ClearSleeps();
 
  private:
   std::atomic<uint64_t> now_us_{0};

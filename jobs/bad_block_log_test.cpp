@@ -3,10 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
-#include "jobs/scripted_job_host.h"
-#include "jobs/test_dir.h"
-#include "link/recording_port.h"
+#include "jobs/job_test_rig.h"
 
 namespace {
 
@@ -15,30 +14,21 @@ const std::string kNameGbk = "\xBB\xB5\xBF\xE9\xBC\xC7\xC2\xBC.txt";
 const std::string kStartGbk =
     "\xBB\xB5\xBF\xE9\xBC\xC7\xC2\xBC\xBF\xAA\xCA\xBC:\r\n";
 
-class BadBlockLogTest : public ::testing::Test {
- protected:
-  RecordingPort port_;
-  ProgrammerLink link_{&port_, &port_};
-  ScriptedJobHost host_;
-  TestDir dir_;
-};
-
-TEST_F(BadBlockLogTest, NameIsGbk) { EXPECT_EQ(kNameGbk, kBadBlockLogName); }
+using BadBlockLogTest = JobTest;
 
 TEST_F(BadBlockLogTest, FirstAppendCreatesLaterAppendsAddExactBytes) {
+  EXPECT_EQ(kNameGbk, kBadBlockLogName);
   dir_.Write(kNameGbk, "an older run's log, longer than the new one\r\n");
-  EXPECT_EQ(0, AppendBadBlockLog(link_, host_, dir_.Path(),
-                                 "坏块记录开始:\r\n"));
+  const std::string dir = dir_.Path();
+  EXPECT_EQ(0, AppendBadBlockLog(link_, host_, dir, "坏块记录开始:\r\n"));
   EXPECT_TRUE(IsOpenFile(link_.m_hLogFile));
-  EXPECT_EQ(1, AppendBadBlockLog(link_, host_, dir_.Path(), "a\r\n"));
-  EXPECT_EQ(1, AppendBadBlockLog(link_, host_, dir_.Path(), ""));
-  EXPECT_EQ(1, AppendBadBlockLog(link_, host_, dir_.Path(),
-                                 std::string("\0z", 2)));
+  EXPECT_EQ(1, AppendBadBlockLog(link_, host_, dir, "a\r\n"));
+  EXPECT_EQ(1, AppendBadBlockLog(link_, host_, dir, ""));
+  EXPECT_EQ(1, AppendBadBlockLog(link_, host_, dir, std::string("\0z", 2)));
   CloseBadBlockLog(link_);
   EXPECT_EQ(kNoFile, link_.m_hLogFile);
   EXPECT_EQ(kStartGbk + "a\r\n" + std::string("\0z", 2), dir_.Read(kNameGbk));
   EXPECT_TRUE(host_.messages.empty());
-  EXPECT_TRUE(port_.events.empty()) << "the log touches no port";
 }
 
 TEST_F(BadBlockLogTest, FailedCreationToldOnceThenAppendsWriteNowhere) {

@@ -1,22 +1,16 @@
 #include "jobs/write_chip_job.h"
 
+#include <gtest/gtest.h>
 #include <sys/fsuid.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <gtest/gtest.h>
-
-#include <cstring>
 #include <string>
 #include <vector>
 
 #include "base/format.h"
-#include "base/virtual_clock.h"
 #include "jobs/bad_block_log.h"
-#include "jobs/cycle_counting_port.h"
-#include "jobs/scripted_job_host.h"
-#include "jobs/test_dir.h"
-#include "sim/sim_board.h"
+#include "jobs/job_test_rig.h"
 
 namespace {
 
@@ -27,49 +21,15 @@ std::string FailLine(uint32_t address, int written, int read) {
   return Format("写地址%X失败,写数据%X,效验数据%X\r\n", address, written, read);
 }
 
-// `n` bytes of a pattern that is never 0xFF, ending in 0x0A when whole.
-std::string Image(uint32_t n) {
-  std::string bytes(n, '\0');
-  for (uint32_t a = 0; a < n; ++a)
-    bytes[a] = static_cast<char>((a * 13 + (a >> 8)) % 0xFF);
-  if (n == kChipSize) bytes[n - 1] = 0x0A;
-  return bytes;
-}
-
-std::string AsString(const uint8_t* bytes, size_t n) {
-  return std::string(reinterpret_cast<const char*>(bytes), n);
-}
-
-class WriteChipJobTest : public ::testing::Test {
+class WriteChipJobTest : public JobTest {
  protected:
-  WriteChipJobTest() {
-    std::memset(link_.m_codeImage, 0x5C, sizeof link_.m_codeImage);
-    std::memset(link_.m_readImage, 0x5C, sizeof link_.m_readImage);
-    link_.InitializeWinIo();
-  }
-
   // Writes `image` as the file the Open dialog answers with, and runs.
   void Program(const std::string& image) {
     dir_.Write("image.bin", image);
     host_.open_path = dir_.Path("image.bin");
     EXPECT_EQ(0u, RunWriteChipJob(link_, host_, dir_.Path()));
   }
-
   std::string Log() const { return dir_.Read(kBadBlockLogName); }
-  std::string Flash(uint32_t n = kChipSize) const {
-    const std::vector<uint8_t> flash = board_.Flash();
-    return AsString(flash.data(), n);
-  }
-  std::string ReadImage(uint32_t n) const {
-    return AsString(link_.m_readImage, n);
-  }
-
-  VirtualClock clock_;
-  SimBoard board_{&clock_, BoardSettings()};
-  CycleCountingPort port_{&board_};
-  ProgrammerLink link_{&port_, &clock_};
-  ScriptedJobHost host_;
-  TestDir dir_;
 };
 
 TEST_F(WriteChipJobTest, WholeChipThatVerifiesLogsOnlyStartAndEnd) {
@@ -79,22 +39,19 @@ TEST_F(WriteChipJobTest, WholeChipThatVerifiesLogsOnlyStartAndEnd) {
   Program(image);
 
   EXPECT_EQ(image, Flash());
-  EXPECT_EQ(image, AsString(link_.m_codeImage, kChipSize));
-  EXPECT_EQ(image, ReadImage(kChipSize));
+  EXPECT_EQ(image, CodeImage());
+  EXPECT_EQ(image, ReadImage());
   EXPECT_EQ(0x5C, link_.m_readImage[kChipSize]) << "spare byte untouched";
   EXPECT_EQ(kStart + kEnd, Log());
   EXPECT_EQ("", dir_.Read("stale.txt"));
-  EXPECT_EQ(kNoFile, link_.m_hLogFile);
-  EXPECT_TRUE(host_.messages.empty());
   EXPECT_EQ(4096, host_.write_updates);
   EXPECT_EQ("ADDR=FFF,DATA=A", host_.write_status);
   EXPECT_EQ(0, host_.read_updates);
-  for (uint32_t a = 0; a < kChipSize; ++a) {
-    ASSERT_EQ(1, port_.programs[a]) << "address " << a;
-    ASSERT_EQ(1, port_.reads[a]) << "address " << a;
-  }
-  EXPECT_EQ(4096, board_.ProgramPulses());
-  EXPECT_TRUE(board_.Violations().empty());
+  // Exactly one program cycle and one read cycle at each address.
+  EXPECT_EQ(kChipSize, port_.programs.size());
+  EXPECT_EQ(kChipSize, port_.reads.size());
+  EXPECT_EQ(8192, port_.TotalPrograms() + port_.TotalReads());
+  ExpectEnded();
   // The one-second pause comes first; then per address a program cycle
   // (six sleeps, 3 ms), a read cycle (four yields) and the job's yield.
   const std::vector<uint32_t> sleeps = clock_.Sleeps();
@@ -112,8 +69,8 @@ TEST_F(WriteChipJobTest, VerificationPassesCountAsAgreed) {
     int programs, reads;
     bool fails;
   } cases[] = {
-      {0, 1, 1, false},   {1, 1, 2, false},    {2, 1, 3, false},
-      {3, 2, 4, false},   {13, 5, 14, false},  {29, 10, 30, false},
+      {0, 1, 1, false},   {1, 1, 2, false},     {2, 1, 3, false},
+      {3, 2, 4, false},   {13, 5, 14, false},   {29, 10, 30, false},
       {30, 11, 30, true}, {1000, 11, 30, true},
   };
   const uint32_t n = sizeof cases / sizeof cases[0];
@@ -134,67 +91,43 @@ TEST_F(WriteChipJobTest, VerificationPassesCountAsAgreed) {
   }
   EXPECT_EQ(log + kEnd, Log());
   EXPECT_EQ(image, Flash(n));
-  EXPECT_EQ(Format("ADDR=%X,DATA=%X", n - 1,
-                   static_cast<uint8_t>(image[n - 1]) ^ 30),
-            host_.write_status);
-  EXPECT_TRUE(host_.messages.empty());
-  EXPECT_TRUE(board_.Violations().empty());
+  EXPECT_EQ(
+      Format("ADDR=%X,DATA=%X", n - 1, static_cast<uint8_t>(image[n - 1]) ^ 30),
+      host_.write_status);
+  ExpectEnded();
 }
 
 // Chips that never read back what was written: one line per failing
-// address with the byte written and the byte last read.
-TEST_F(WriteChipJobTest, FaultyChipsLogEveryFailingAddress) {
-  struct Case {
-    const char* name;
-    BoardSettings settings;
-    std::string image;
-    std::string failures;
-  };
+// address with the byte written and the byte last read. Run one after the
+// other, each run's log replaces the one before.
+TEST_F(WriteChipJobTest, EachRunLogsItsFailingAddresses) {
   BoardSettings stuck;
   stuck.stuck[1].zeros = 0x01;
   stuck.stuck[3].ones = 0x80;
   BoardSettings absent;
   absent.chip_present = false;
-  const Case cases[] = {
+  const struct Case {
+    const char* name;
+    BoardSettings settings;
+    std::string image;
+    std::string failures;
+  } cases[] = {
       {"stuck bits", stuck, std::string("\x20\x0F\x33\x00\x44", 5),
        FailLine(1, 0x0F, 0x0E) + FailLine(3, 0x00, 0x80)},
       // Floating data lines read FF, so only the FF byte verifies.
       {"absent chip", absent, std::string("\x00\x12\xFF\xA5", 4),
        FailLine(0, 0x00, 0xFF) + FailLine(1, 0x12, 0xFF) +
            FailLine(3, 0xA5, 0xFF)},
+      {"good chip", BoardSettings(), "\x01\x02", ""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     board_.SetSettings(c.settings);
-    board_.SetFlash(std::vector<uint8_t>(kChipSize, 0xFF));
-    port_.programs.clear();
-    port_.reads.clear();
+    SetFlash("");
     Program(c.image);
     EXPECT_EQ(kStart + c.failures + kEnd, Log());
-    for (uint32_t a = 0; a < c.image.size(); ++a) {
-      const bool fails = c.failures.find(Format("写地址%X失败", a)) !=
-                         std::string::npos;
-      EXPECT_EQ(fails ? 11 : 1, port_.programs[a]) << a;
-      EXPECT_EQ(fails ? 30 : 1, port_.reads[a]) << a;
-    }
-    EXPECT_EQ(kNoFile, link_.m_hLogFile);
-    EXPECT_TRUE(host_.messages.empty());
-    EXPECT_TRUE(board_.Violations().empty());
+    ExpectEnded();
   }
-}
-
-TEST_F(WriteChipJobTest, SecondRunReplacesTheFirstLog) {
-  BoardSettings stuck;
-  stuck.stuck[0].zeros = 0xFF;
-  board_.SetSettings(stuck);
-  Program("\x01\x02");
-  EXPECT_EQ(kStart + FailLine(0, 1, 0) + kEnd, Log());
-
-  board_.SetSettings(BoardSettings());
-  board_.SetFlash(std::vector<uint8_t>(kChipSize, 0xFF));
-  Program("\x01\x02");
-  EXPECT_EQ(kStart + kEnd, Log());
-  EXPECT_TRUE(board_.Violations().empty());
 }
 
 TEST_F(WriteChipJobTest, EmptyFileLogsStartAndEndAndLeavesTheLabel) {
@@ -203,9 +136,9 @@ TEST_F(WriteChipJobTest, EmptyFileLogsStartAndEndAndLeavesTheLabel) {
   EXPECT_EQ(kStart + kEnd, Log());
   EXPECT_EQ(0, host_.write_updates);
   EXPECT_EQ("earlier text", host_.write_status);
-  EXPECT_EQ(0, board_.ProgramPulses());
+  EXPECT_EQ(0, port_.TotalPrograms() + port_.TotalReads());
   EXPECT_EQ(std::vector<uint32_t>{1000}, clock_.Sleeps());
-  EXPECT_TRUE(host_.messages.empty());
+  ExpectEnded();
 }
 
 // Every way the job can end before programming: its message (if any) and
@@ -230,19 +163,16 @@ TEST_F(WriteChipJobTest, RefusedImagesChangeNothing) {
   dir_.Write(kBadBlockLogName, "an earlier log");
   for (const Case& c : cases) {
     SCOPED_TRACE(c.path);
-    ScriptedJobHost host;
-    host.open_path = c.path;
-    EXPECT_EQ(0u, RunWriteChipJob(link_, host, dir_.Path()));
-    EXPECT_EQ(1, host.open_dialogs);
-    EXPECT_EQ(c.messages, host.messages);
-    EXPECT_EQ(0, host.write_updates + host.read_updates + host.save_dialogs);
+    host_ = ScriptedJobHost();
+    host_.open_path = c.path;
+    EXPECT_EQ(0u, RunWriteChipJob(link_, host_, dir_.Path()));
+    EXPECT_EQ(1, host_.open_dialogs);
+    EXPECT_EQ(0, host_.write_updates + host_.read_updates + host_.save_dialogs);
+    ExpectEnded(c.messages);
   }
   EXPECT_EQ("an earlier log", Log());
-  EXPECT_EQ(kNoFile, link_.m_hLogFile);
-  EXPECT_EQ(std::string(kImageBufferSize, '\x5C'),
-            AsString(link_.m_codeImage, kImageBufferSize));
-  EXPECT_EQ(std::string(kImageBufferSize, '\x5C'),
-            AsString(link_.m_readImage, kImageBufferSize));
+  EXPECT_EQ(std::string(kImageBufferSize, '\x5C'), CodeImage(kImageBufferSize));
+  EXPECT_EQ(std::string(kImageBufferSize, '\x5C'), ReadImage(kImageBufferSize));
   EXPECT_EQ(0, port_.TotalPrograms() + port_.TotalReads());
   EXPECT_TRUE(clock_.Sleeps().empty());
   EXPECT_EQ(std::string(kChipSize, '\xFF'), Flash());
@@ -256,11 +186,9 @@ TEST_F(WriteChipJobTest, LogThatCannotBeCreatedIsToldOnceAndProgrammingGoesOn) {
   dir_.Write("image.bin", "\x11\x22\x33\x44");
   host_.open_path = dir_.Path("image.bin");
   RunWriteChipJob(link_, host_, dir_.Path("no-such-dir/"));
-  EXPECT_EQ(std::vector<std::string>{"Could not creat *.*."}, host_.messages);
-  EXPECT_EQ(std::string("\x10\x22\x32\x44"), ReadImage(4));
+  EXPECT_EQ("\x10\x22\x32\x44", ReadImage(4));
   EXPECT_EQ(4, host_.write_updates);
-  EXPECT_EQ(kNoFile, link_.m_hLogFile);
-  EXPECT_TRUE(board_.Violations().empty());
+  ExpectEnded({"Could not creat *.*."});
 }
 
 // Opening the image for writing as well would fail here. As root, the
@@ -275,30 +203,20 @@ TEST_F(WriteChipJobTest, ReadOnlyImageProgramsFine) {
   host_.open_path = dir_.Path("image.bin");
   RunWriteChipJob(link_, host_, dir_.Path());
   if (root) setfsuid(0);
-  EXPECT_TRUE(host_.messages.empty());
   EXPECT_EQ(image, Flash(64));
   EXPECT_EQ(kStart + kEnd, Log());
+  ExpectEnded();
 }
 
 TEST_F(WriteChipJobTest, StopRequestedStopsAtNextAddressAndEndsTheLog) {
-  for (int stop_after : {0, 10}) {
-    SCOPED_TRACE(stop_after);
-    board_.SetFlash(std::vector<uint8_t>(kChipSize, 0xFF));
-    port_.programs.clear();
-    host_ = ScriptedJobHost();
-    host_.stop_after_updates = stop_after;
-    const std::string image = Image(100);
-    Program(image);
-    EXPECT_EQ(stop_after, host_.write_updates);
-    EXPECT_EQ(stop_after, port_.TotalPrograms());
-    EXPECT_EQ(image.substr(0, stop_after) +
-                  std::string(kChipSize - stop_after, '\xFF'),
-              Flash());
-    EXPECT_EQ(kStart + kEnd, Log());
-    EXPECT_EQ(kNoFile, link_.m_hLogFile);
-    EXPECT_TRUE(host_.messages.empty());
-    EXPECT_TRUE(board_.Violations().empty());
-  }
+  host_.stop_after_updates = 10;
+  const std::string image = Image(100);
+  Program(image);
+  EXPECT_EQ(10, host_.write_updates);
+  EXPECT_EQ(10, port_.TotalPrograms());
+  EXPECT_EQ(image.substr(0, 10) + std::string(kChipSize - 10, '\xFF'), Flash());
+  EXPECT_EQ(kStart + kEnd, Log());
+  ExpectEnded();
 }
 
 }  // namespace
