@@ -9,60 +9,31 @@
 
 namespace {
 
-std::string TempPath(const char* name) {
-  return ::testing::TempDir() + name;
-}
-
-TEST(FileTest, CreateWriteReopenRead) {
-  const std::string path = TempPath("file_test.bin");
+// The jobs and board-file tests use the file seam throughout; this pins its
+// byte counts and sizes directly.
+TEST(FileTest, CreateAppendReopenRead) {
+  const std::string path = ::testing::TempDir() + "file_test.bin";
   FileHandle f = CreateFileAlways(path);
   ASSERT_TRUE(IsOpenFile(f));
   EXPECT_EQ(5u, WriteFileBytes(f, "hello", 5));
   CloseFileHandle(f);
+  f = OpenFileForAppending(path);
+  EXPECT_EQ(2u, WriteFileBytes(f, ", ", 2));
+  CloseFileHandle(f);
 
   f = OpenFileForReading(path);
-  ASSERT_TRUE(IsOpenFile(f));
-  EXPECT_EQ(5u, FileSizeOf(f));
+  EXPECT_EQ(7u, FileSizeOf(f));
   char buffer[16] = {0};
-  EXPECT_EQ(5u, ReadFileBytes(f, buffer, sizeof buffer));
-  EXPECT_EQ(std::string("hello"), buffer);
-  CloseFileHandle(f);
-
-  f = CreateFileAlways(path);  // replaces the old content
-  EXPECT_EQ(0u, FileSizeOf(f));
+  EXPECT_EQ(7u, ReadFileBytes(f, buffer, sizeof buffer));
+  EXPECT_EQ(std::string("hello, "), buffer);
   CloseFileHandle(f);
   std::remove(path.c_str());
-}
 
-TEST(FileTest, AppendingKeepsWhatIsThere) {
-  const std::string path = TempPath("file_test_append.txt");
-  std::remove(path.c_str());
-  for (const char* part : {"one\n", "two\n"}) {
-    FileHandle f = OpenFileForAppending(path);
-    ASSERT_TRUE(IsOpenFile(f));
-    EXPECT_EQ(4u, WriteFileBytes(f, part, 4));
-    CloseFileHandle(f);
-  }
-  FileHandle f = OpenFileForReading(path);
-  char buffer[16] = {0};
-  EXPECT_EQ(8u, ReadFileBytes(f, buffer, sizeof buffer));
-  EXPECT_EQ(std::string("one\ntwo\n"), buffer);
-  CloseFileHandle(f);
-  std::remove(path.c_str());
-}
-
-TEST(FileTest, FailedOpensGiveBadHandlesThatDoNothing) {
-  FileHandle f = OpenFileForReading(TempPath("no/such/file"));
+  f = OpenFileForReading(path);
   EXPECT_EQ(kBadFile, f);
-  EXPECT_FALSE(IsOpenFile(f));
-  EXPECT_FALSE(IsOpenFile(kNoFile));
-  EXPECT_EQ(kBadFile, CreateFileAlways(TempPath("no/such/dir/x")));
-  char byte = 0;
-  EXPECT_EQ(0u, WriteFileBytes(f, "x", 1));
-  EXPECT_EQ(0u, ReadFileBytes(f, &byte, 1));
   EXPECT_EQ(0u, FileSizeOf(f));
+  EXPECT_EQ(0u, ReadFileBytes(f, buffer, 1));
   CloseFileHandle(f);
-  CloseFileHandle(kNoFile);
 }
 
 TEST(FileTest, ExecutableDirectoryEndsInSeparator) {
@@ -71,7 +42,7 @@ TEST(FileTest, ExecutableDirectoryEndsInSeparator) {
   EXPECT_EQ('/', dir.back());
 }
 
-TEST(FormatTest, FormatsLikePrintf) {
+TEST(FormatTest, FormatsLikePrintfAtAnyLength) {
   EXPECT_EQ("ADDR=FFF,\tDATA=A", Format("ADDR=%X,\tDATA=%X", 0xFFF, 0x0A));
   EXPECT_EQ(std::string(300, 'x'), Format("%s", std::string(300, 'x').c_str()));
   EXPECT_EQ("", Format("%s", ""));
