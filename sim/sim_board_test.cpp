@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -12,23 +13,6 @@
 namespace {
 
 using Lines = std::vector<std::string>;
-
-// One port access, a pause, or releasing port access.
-struct Step {
-  enum Kind { kOut, kIn, kWait, kRelease } kind;
-  uint16_t port;
-  uint32_t value;  // written, or microseconds to wait
-  int size;
-};
-Step C(uint32_t value) { return {Step::kOut, 0x378, value, 1}; }
-Step F(uint32_t value) { return {Step::kOut, 0xC0D4, value, 4}; }
-Step H(uint32_t value) { return {Step::kOut, 0xC0D5, value, 1}; }
-Step Out(uint16_t port, uint32_t value, int size) {
-  return {Step::kOut, port, value, size};
-}
-Step In(uint16_t port, int size) { return {Step::kIn, port, 0, size}; }
-Step Wait(uint32_t us) { return {Step::kWait, 0, us, 0}; }
-const Step kRelease = {Step::kRelease, 0, 0, 0};
 
 // A programmer link driving a simulated board, both on one virtual clock,
 // with port access opened as the program opens it.
@@ -48,30 +32,9 @@ struct Rig {
       if (link.ReadCodeByte(address) == data) return true;
     return false;
   }
-  // Performs `steps`; a read among them is always a violation.
-  void Run(const std::vector<Step>& steps) {
-    for (const Step& s : steps) {
-      uint32_t value = 0;
-      switch (s.kind) {
-        case Step::kOut:
-          link.SetPortVal(s.port, s.value, s.size);
-          break;
-        case Step::kIn:
-          link.GetPortVal(s.port, &value, s.size);
-          EXPECT_EQ(0xFFu, value) << "a refused read gives FF";
-          break;
-        case Step::kWait:
-          clock.AdvanceUs(s.value);
-          break;
-        case Step::kRelease:
-          link.ShutdownWinIo();
-          break;
-      }
-    }
-  }
-  int InData() {
+  int In(uint16_t port = 0xC0D7, int size = 1) {
     uint32_t value = 0;
-    link.GetPortVal(0xC0D7, &value, 1);
+    link.GetPortVal(port, &value, size);
     return static_cast<int>(value);
   }
 
@@ -79,6 +42,25 @@ struct Rig {
   SimBoard board;
   ProgrammerLink link;
 };
+
+// One port access, a pause, or releasing port access, done to a rig.
+using Step = std::function<void(Rig&)>;
+Step Out(uint16_t port, uint32_t value, int size) {
+  return [=](Rig& r) { r.link.SetPortVal(port, value, size); };
+}
+Step C(uint32_t value) { return Out(0x378, value, 1); }
+Step F(uint32_t value) { return Out(0xC0D4, value, 4); }
+Step H(uint32_t value) { return Out(0xC0D5, value, 1); }
+Step In(uint16_t port, int size) {  // only where reading is refused
+  return [=](Rig& r) { EXPECT_EQ(0xFF, r.In(port, size)); };
+}
+Step Wait(uint32_t us) {
+  return [=](Rig& r) { r.clock.AdvanceUs(us); };
+}
+const Step kRelease = [](Rig& r) { r.link.ShutdownWinIo(); };
+void Do(Rig* rig, const std::vector<Step>& steps) {
+  for (const Step& step : steps) step(*rig);
+}
 
 TEST(SimBoardTest, ProgramOnlyClearsBitsEraseBlanksReadBackAWholeChip) {
   Rig rig;
@@ -160,7 +142,7 @@ TEST(SimBoardTest, AbsentChipStuckBitsAndNoisyLines) {
 
 TEST(SimBoardTest, ProgramCycleWithoutSleepsFailsByDataPolling) {
   Rig rig;
-  rig.Run({C(3), F(0x3500C010), C(7), C(5), C(7), C(3)});
+  Do(&rig, {C(3), F(0x3500C010), C(7), C(5), C(7), C(3)});
   // Still writing: every read answers with bit 7 of the byte inverted, and
   // virtual time stands still while the reads only yield.
   for (int pass = 0; pass < 10; ++pass)
@@ -169,14 +151,14 @@ TEST(SimBoardTest, ProgramCycleWithoutSleepsFailsByDataPolling) {
                    "program pulse, while the chip is still writing"}),
             rig.board.Violations());
   rig.clock.AdvanceUs(SimBoard::kByteWriteUs - 1);
-  EXPECT_EQ(0xB5, rig.InData());
+  EXPECT_EQ(0xB5, rig.In());
   rig.clock.AdvanceUs(1);
-  EXPECT_EQ(0x35, rig.InData());
+  EXPECT_EQ(0x35, rig.In());
   // The data lines are the wired AND of the chip and the latched byte.
-  rig.Run({F(0x0F00C010), C(2)});
-  EXPECT_EQ(0x05, rig.InData());
-  rig.Run({C(3)});  // control bit 0 high: the chip lets go
-  EXPECT_EQ(0x0F, rig.InData());
+  Do(&rig, {F(0x0F00C010), C(2)});
+  EXPECT_EQ(0x05, rig.In());
+  Do(&rig, {C(3)});  // control bit 0 high: the chip lets go
+  EXPECT_EQ(0x0F, rig.In());
   EXPECT_EQ(1u, rig.board.Violations().size());
 }
 
@@ -220,7 +202,7 @@ TEST(SimBoardTest, WrongAccessesAreViolations) {
     SCOPED_TRACE(c.violation);
     Rig rig;
     rig.board.SetFlash(flash);
-    rig.Run(c.steps);
+    Do(&rig, c.steps);
     const Lines violations = rig.board.Violations();
     ASSERT_FALSE(violations.empty());
     EXPECT_NE(std::string::npos, violations[0].find(c.violation))
