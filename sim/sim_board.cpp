@@ -235,16 +235,6 @@ std::vector<std::string> SimBoard::Violations() const {
   return violations_;
 }
 
-void SimBoard::ClearViolations() {
-  std::lock_guard<std::mutex> lock(mutex_);
-  violations_.clear();
-}
-
-bool SimBoard::PortAccessOpen() const {
-  std::lock_guard<std::mutex> lock(mutex_);
-  return open_;
-}
-
 int SimBoard::ProgramPulses() const {
   std::lock_guard<std::mutex> lock(mutex_);
   return program_pulses_;

@@ -66,10 +66,6 @@ class SimBoard : public PortIo {
 
   // Every protocol violation so far, in words, in order.
   std::vector<std::string> Violations() const;
-  void ClearViolations();
-
-  // True while port access is held (between InitializeWinIo and Shutdown).
-  bool PortAccessOpen() const;
 
   // Number of program pulses and erase pulses the chip has acted on (not
   // those that were violations, and none while the socket is empty).
