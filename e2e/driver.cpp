@@ -18,16 +18,16 @@ BOOL CALLBACK VisitTopWindow(HWND window, LPARAM param) {
   auto* search = reinterpret_cast<TopWindowSearch*>(param);
   DWORD pid = 0;
   GetWindowThreadProcessId(window, &pid);
-  if (pid != search->pid || !IsWindowVisible(window)) return TRUE;
-  if (!(*search->match)(window)) return TRUE;
+  if (pid != search->pid || !IsWindowVisible(window) ||
+      !(*search->match)(window))
+    return TRUE;
   search->found = window;
   return FALSE;
 }
 
 BOOL CALLBACK VisitChild(HWND child, LPARAM param) {
-  auto* out =
-      reinterpret_cast<std::vector<std::pair<int, std::wstring>>*>(param);
-  out->emplace_back(GetDlgCtrlID(child), TextOf(child));
+  reinterpret_cast<std::vector<std::pair<int, std::wstring>>*>(param)
+      ->emplace_back(GetDlgCtrlID(child), TextOf(child));
   return TRUE;
 }
 
@@ -39,6 +39,17 @@ BOOL CALLBACK VisitForEdit(HWND child, LPARAM param) {
   return FALSE;
 }
 
+// The file-name box of a common file dialog: edt1, or the edit inside
+// combo box cmb13 (one or two levels down); null when there is none.
+HWND FileNameBox(HWND dialog) {
+  if (HWND edit = GetDlgItem(dialog, kFileNameEdit)) return edit;
+  HWND combo = GetDlgItem(dialog, kFileNameCombo);
+  HWND edit = nullptr;
+  if (combo != nullptr)
+    EnumChildWindows(combo, VisitForEdit, reinterpret_cast<LPARAM>(&edit));
+  return edit;
+}
+
 }  // namespace
 
 bool WaitUntil(const std::function<bool()>& done, DWORD timeout_ms) {
@@ -48,42 +59,6 @@ bool WaitUntil(const std::function<bool()>& done, DWORD timeout_ms) {
     if (GetTickCount() - start >= timeout_ms) return false;
     Sleep(20);
   }
-}
-
-ProgramRun::~ProgramRun() {
-  if (info_.hProcess == nullptr) return;
-  DWORD code = 0;
-  if (GetExitCodeProcess(info_.hProcess, &code) && code == STILL_ACTIVE) Kill();
-  CloseHandle(info_.hThread);
-  CloseHandle(info_.hProcess);
-}
-
-bool ProgramRun::Start(const std::wstring& exe) {
-  const std::wstring dir = exe.substr(0, exe.rfind(L'\\') + 1);
-  std::wstring command_line = L"\"" + exe + L"\"";
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  return CreateProcessW(exe.c_str(), &command_line[0], nullptr, nullptr, FALSE,
-                        0, nullptr, dir.c_str(), &startup, &info_) != FALSE;
-}
-
-bool ProgramRun::WaitInputIdle(DWORD timeout_ms) {
-  return info_.hProcess != nullptr &&
-         WaitForInputIdle(info_.hProcess, timeout_ms) == 0;
-}
-
-bool ProgramRun::WaitExit(DWORD timeout_ms, DWORD* exit_code) {
-  if (info_.hProcess == nullptr) return false;
-  if (WaitForSingleObject(info_.hProcess, timeout_ms) != WAIT_OBJECT_0)
-    return false;
-  GetExitCodeProcess(info_.hProcess, exit_code);
-  return true;
-}
-
-void ProgramRun::Kill() {
-  if (info_.hProcess == nullptr) return;
-  TerminateProcess(info_.hProcess, 1);
-  WaitForSingleObject(info_.hProcess, kWaitMs);
 }
 
 HWND FindTopWindow(DWORD pid, const std::function<bool(HWND)>& match) {
@@ -129,16 +104,21 @@ bool HasChildWithText(HWND window, const std::wstring& text) {
   return false;
 }
 
-bool IsMessageBox(HWND window) {
-  return GetDlgItem(window, kMessageBoxTextId) != nullptr;
+bool IsUsable(HWND window) {
+  return IsWindowVisible(window) && IsWindowEnabled(window);
+}
+
+HWND WaitMessageBox(DWORD pid, DWORD timeout_ms) {
+  return WaitTopWindow(
+      pid,
+      [](HWND w) {
+        return IsUsable(w) && GetDlgItem(w, kMessageBoxTextId) != nullptr;
+      },
+      timeout_ms);
 }
 
 std::wstring MessageBoxText(HWND box) {
   return ItemText(box, kMessageBoxTextId);
-}
-
-bool IsUsable(HWND window) {
-  return IsWindowVisible(window) && IsWindowEnabled(window);
 }
 
 bool ClickButton(HWND dialog, int id) {
@@ -160,55 +140,32 @@ bool PostKey(HWND dialog, UINT virtual_key) {
   GUITHREADINFO info{};
   info.cbSize = sizeof info;
   if (GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &info) &&
-      info.hwndFocus != nullptr &&
-      (info.hwndFocus == dialog || IsChild(dialog, info.hwndFocus)))
+      info.hwndFocus != nullptr && IsChild(dialog, info.hwndFocus))
     target = info.hwndFocus;
-  const UINT scan = MapVirtualKeyW(virtual_key, 0);
-  const LPARAM down = 1 | static_cast<LPARAM>(scan) << 16;
-  const LPARAM up = down | 0xC0000000;
+  const LPARAM down = 1 | static_cast<LPARAM>(MapVirtualKeyW(virtual_key, 0))
+                              << 16;
   return PostMessageW(target, WM_KEYDOWN, virtual_key, down) &&
-         PostMessageW(target, WM_KEYUP, virtual_key, up);
+         PostMessageW(target, WM_KEYUP, virtual_key, down | 0xC0000000);
 }
-
-HWND FileNameBox(HWND dialog) {
-  if (HWND edit = GetDlgItem(dialog, kFileNameEdit)) return edit;
-  HWND combo = GetDlgItem(dialog, kFileNameCombo);
-  if (combo == nullptr) return nullptr;
-  // The edit may sit one or two levels down (a ComboBoxEx holds a combo
-  // box holding the edit).
-  HWND edit = nullptr;
-  EnumChildWindows(combo, VisitForEdit, reinterpret_cast<LPARAM>(&edit));
-  return edit;
-}
-
-bool IsFileDialog(HWND window) { return FileNameBox(window) != nullptr; }
 
 HWND WaitFileDialog(DWORD pid, DWORD timeout_ms) {
   HWND dialog = WaitTopWindow(
-      pid, [](HWND w) { return IsUsable(w) && IsFileDialog(w); }, timeout_ms);
-  if (dialog != nullptr) Sleep(kFileDialogSettleMs);
+      pid, [](HWND w) { return IsUsable(w) && FileNameBox(w) != nullptr; },
+      timeout_ms);
+  if (dialog != nullptr) Sleep(1200);
   return dialog;
 }
 
 bool AnswerFileDialog(HWND dialog, const std::wstring& name) {
   HWND box = FileNameBox(dialog);
-  if (box == nullptr) return false;
   // Sent, not posted: the text travels by pointer, and setting it runs no
   // handler of the program's own.
   DWORD_PTR result = 0;
-  if (!SendMessageTimeoutW(box, WM_SETTEXT, 0,
-                           reinterpret_cast<LPARAM>(name.c_str()),
-                           SMTO_ABORTIFHUNG, kWaitMs, &result))
-    return false;
-  return PostCommand(dialog, IDOK);
-}
-
-bool AnswerPrompt(DWORD pid, int button, DWORD timeout_ms, std::wstring* text) {
-  HWND box = WaitTopWindow(
-      pid, [](HWND w) { return IsUsable(w) && IsMessageBox(w); }, timeout_ms);
-  if (box == nullptr) return false;
-  if (text != nullptr) *text = MessageBoxText(box);
-  return ClickButton(box, button) && WaitGone(box, timeout_ms);
+  return box != nullptr &&
+         SendMessageTimeoutW(box, WM_SETTEXT, 0,
+                             reinterpret_cast<LPARAM>(name.c_str()),
+                             SMTO_ABORTIFHUNG, kWaitMs, &result) &&
+         PostCommand(dialog, IDOK);
 }
 
 bool SaveWindowBitmap(HWND window, const std::wstring& path) {
@@ -225,16 +182,15 @@ bool SaveWindowBitmap(HWND window, const std::wstring& path) {
   const bool copied = BitBlt(memory, 0, 0, width, height, screen, r.left, r.top,
                              SRCCOPY | CAPTUREBLT) != FALSE;
   SelectObject(memory, old);
-
+  // Bottom-up rows of 24-bit pixels, each padded to 4 bytes, as BMP files
+  // store them.
   BITMAPINFOHEADER header{};
   header.biSize = sizeof header;
   header.biWidth = width;
-  header.biHeight = height;  // bottom-up, as BMP files store it
+  header.biHeight = height;
   header.biPlanes = 1;
   header.biBitCount = 24;
-  header.biCompression = BI_RGB;
-  const DWORD stride = (static_cast<DWORD>(width) * 3 + 3) & ~3u;
-  std::vector<BYTE> pixels(stride * height);
+  std::vector<BYTE> pixels(((width * 3 + 3) & ~3) * height);
   const bool got = copied && GetDIBits(memory, bitmap, 0, height, pixels.data(),
                                        reinterpret_cast<BITMAPINFO*>(&header),
                                        DIB_RGB_COLORS) == height;
@@ -252,6 +208,5 @@ bool SaveWindowBitmap(HWND window, const std::wstring& path) {
   bool ok = std::fwrite(&file, sizeof file, 1, out) == 1 &&
             std::fwrite(&header, sizeof header, 1, out) == 1 &&
             std::fwrite(pixels.data(), pixels.size(), 1, out) == 1;
-  ok = std::fclose(out) == 0 && ok;
-  return ok;
+  return std::fclose(out) == 0 && ok;
 }

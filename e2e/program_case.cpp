@@ -1,14 +1,20 @@
 #include "e2e/program_case.h"
 
+// After windows.h, which it builds on.
+#include <shellapi.h>
+
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <sstream>
 
 #include "base/gbk.h"
 
 namespace {
 
-std::wstring g_dist;  // ends in "\"
-std::wstring g_work;  // ends in "\"
+std::wstring g_dist;  // each ends in "\"
+std::wstring g_work;
+std::wstring g_screens;
 int g_passed = 0;
 int g_failed = 0;
 
@@ -22,33 +28,11 @@ std::string Utf8(const std::wstring& text) {
   return out;
 }
 
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  size_t start = 0;
-  while (start < text.size()) {
-    size_t end = text.find('\n', start);
-    if (end == std::string::npos) end = text.size();
-    lines.push_back(text.substr(start, end - start));
-    start = end + 1;
-  }
-  return lines;
-}
-
 bool Contains(const std::string& line, const char* text) {
   return line.find(text) != std::string::npos;
 }
 
 }  // namespace
-
-bool SetCaseFolders(const std::wstring& dist, const std::wstring& work) {
-  g_dist = dist + L"\\";
-  g_work = work + L"\\";
-  return CreateDirectoryW(work.c_str(), nullptr) ||
-         GetLastError() == ERROR_ALREADY_EXISTS;
-}
-
-int PassedCases() { return g_passed; }
-int FailedCases() { return g_failed; }
 
 bool WriteBytes(const std::wstring& path, const std::string& bytes) {
   FILE* f = _wfopen(path.c_str(), L"wb");
@@ -93,15 +77,11 @@ std::wstring ReadStatusText(HWND dialog) {
 }
 
 CaseResult::~CaseResult() {
-  if (failures_.empty()) {
-    ++g_passed;
-    std::printf("[       OK ] %s\n", name_);
-  } else {
-    ++g_failed;
-    std::printf("[  FAILED  ] %s\n", name_);
-    for (const std::wstring& f : failures_)
-      std::printf("               %s\n", Utf8(f).c_str());
-  }
+  ++(failures_.empty() ? g_passed : g_failed);
+  std::printf("%s %s\n", failures_.empty() ? "[       OK ]" : "[  FAILED  ]",
+              name_);
+  for (const std::wstring& f : failures_)
+    std::printf("               %s\n", Utf8(f).c_str());
   for (const std::wstring& note : notes_)
     std::printf("               (%s)\n", Utf8(note).c_str());
   std::fflush(stdout);
@@ -132,20 +112,27 @@ bool CaseResult::ExpectTextWithin(const std::wstring& what,
 ProgramCase::ProgramCase(const char* name) : CaseResult(name) {
   dir_ = g_work + std::wstring(name, name + std::strlen(name)) + L"\\";
   CreateDirectoryW(dir_.c_str(), nullptr);
-  for (const wchar_t* file : {L"Tarnwick.exe", L"WINIO.dll"}) {
+  for (const wchar_t* file : {L"Tarnwick.exe", L"WINIO.dll", L"start.ini"}) {
     Expect(CopyFileW((g_dist + file).c_str(), (dir_ + file).c_str(), FALSE),
            L"copying " + g_dist + file + L" into " + dir_);
   }
+  WriteBoard("");
 }
 
-void ProgramCase::UseDefaultStartIni() {
-  Expect(CopyFileW((g_dist + L"start.ini").c_str(),
-                   (dir_ + L"start.ini").c_str(), FALSE),
-         L"copying start.ini");
+ProgramCase::~ProgramCase() {
+  if (process_.hProcess == nullptr) return;
+  if (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT) {
+    TerminateProcess(process_.hProcess, 1);
+    WaitForSingleObject(process_.hProcess, kWaitMs);
+  }
+  CloseHandle(process_.hThread);
+  CloseHandle(process_.hProcess);
 }
 
 void ProgramCase::WriteStartIni(const char* text) {
-  Expect(WriteBytes(dir_ + L"start.ini", text), L"writing start.ini");
+  const std::wstring path = dir_ + L"start.ini";
+  Expect(text != nullptr ? WriteBytes(path, text) : DeleteFileW(path.c_str()),
+         L"writing start.ini");
 }
 
 void ProgramCase::WriteBoard(const char* settings) {
@@ -165,18 +152,29 @@ std::string ProgramCase::Chip() {
 }
 
 bool ProgramCase::Start() {
-  return Expect(run_.Start(dir_ + L"Tarnwick.exe"), L"starting Tarnwick.exe");
+  const std::wstring exe = dir_ + L"Tarnwick.exe";
+  std::wstring command_line = L"\"" + exe + L"\"";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  return Expect(
+      CreateProcessW(exe.c_str(), &command_line[0], nullptr, nullptr, FALSE, 0,
+                     nullptr, dir_.c_str(), &startup, &process_) != FALSE,
+      L"starting Tarnwick.exe");
 }
 
 HWND ProgramCase::WaitMain() {
   HWND dialog = WaitTopWindow(
-      run_.pid(),
+      pid(),
       [](HWND w) {
         return TextOf(w) == L"Tarnwick" && GetDlgItem(w, kPortText) != nullptr;
       },
       kWaitMs);
   if (!Expect(dialog != nullptr, L"no main dialog within 10 s")) return nullptr;
-  Expect(run_.WaitInputIdle(kWaitMs), L"the program never waits for input");
+  // A window just shown still handles the rest of its start-up until the
+  // program first waits for input (under Wine, one minimised earlier is
+  // restored again).
+  Expect(WaitForInputIdle(process_.hProcess, kWaitMs) == 0,
+         L"the program never waits for input");
   return dialog;
 }
 
@@ -191,48 +189,101 @@ std::wstring ProgramCase::ReadSignature(HWND dialog) {
   return ItemText(dialog, kSignatureText);
 }
 
-void ProgramCase::Finish(HWND dialog, Closing how) {
-  switch (how) {
-    case Closing::kSysClose:
-      PostSysCommand(dialog, SC_CLOSE);
-      break;
-    case Closing::kEscapeKey:
-      PostKey(dialog, VK_ESCAPE);
-      break;
-    case Closing::kOkCommand:
-      PostCommand(dialog, IDOK);
-      break;
-  }
-  DWORD code = 0;
-  if (!Expect(run_.WaitExit(kWaitMs, &code),
-              L"the program did not end within 10 s; killed")) {
-    run_.Kill();
+void ProgramCase::AnswerMessage(const std::wstring& text, HWND owner) {
+  HWND box = WaitMessageBox(pid(), kWaitMs);
+  if (!Expect(box != nullptr,
+              L"no message box " + Quoted(text) + L" within 10 s"))
     return;
-  }
+  ExpectText(L"message box text", MessageBoxText(box), text);
+  ExpectText(L"message box caption", TextOf(box), L"Tarnwick");
+  Expect(GetWindow(box, GW_OWNER) == owner,
+         L"message box " + Quoted(text) + L" has another owner window");
+  ClickButton(box, IDOK);
+  Expect(WaitGone(box, kWaitMs), L"message box still there after OK");
+}
+
+void ProgramCase::Picture(HWND window, const wchar_t* name) {
+  Sleep(500);  // let it finish painting
+  Expect(SaveWindowBitmap(window, g_screens + name + L".bmp"),
+         std::wstring(L"picture ") + name + L".bmp");
+}
+
+DWORD ProgramCase::Finish(HWND dialog, Closing how, bool traced) {
+  const DWORD start = GetTickCount();
+  if (how == Closing::kSysClose) PostSysCommand(dialog, SC_CLOSE);
+  if (how == Closing::kEscapeKey) PostKey(dialog, VK_ESCAPE);
+  if (how == Closing::kOkCommand) PostCommand(dialog, IDOK);
+  DWORD code = 0;
+  if (!Expect(WaitForSingleObject(process_.hProcess, kWaitMs) == WAIT_OBJECT_0,
+              L"the program did not end within 10 s; killed"))
+    return kWaitMs;
+  const DWORD took = GetTickCount() - start;
+  GetExitCodeProcess(process_.hProcess, &code);
   Expect(code == 0, L"exit code " + std::to_wstring(code) + L", want 0");
-  CheckTrace();
+  if (traced)
+    CheckTrace();
+  else
+    Expect(GetFileAttributesW((dir_ + L"trace.txt").c_str()) ==
+               INVALID_FILE_ATTRIBUTES,
+           L"a trace without a board");
+  return took;
 }
 
 void ProgramCase::CheckTrace() {
   std::string text;
   if (!Expect(ReadBytes(dir_ + L"trace.txt", &text), L"no trace.txt")) return;
-  const std::vector<std::string> lines = Lines(text);
-  int opens = 0, releases = 0, violations = 0;
-  for (const std::string& line : lines) {
-    if (Contains(line, "  InitializeWinIo")) ++opens;
-    if (Contains(line, "  ShutdownWinIo")) ++releases;
+  std::istringstream in(text);
+  std::string line, first, last;
+  int opens = 0, releases = 0, violations = 0, backwards = 0;
+  double last_ms = 0;
+  while (std::getline(in, line)) {
+    if (first.empty()) first = line;
+    last = line;
+    opens += Contains(line, "  InitializeWinIo");
+    releases += Contains(line, "  ShutdownWinIo");
     // The first few violations in full, then only their number.
     if (Contains(line, "violation") && ++violations <= 3)
       Expect(false, L"trace: " + GbkToWide(line));
+    // A long session's trace is written in parts: all on one time scale.
+    const double ms = std::atof(line.c_str());
+    backwards += ms < last_ms;
+    last_ms = ms;
   }
+  Expect(backwards == 0,
+         L"trace: time goes back " + std::to_wstring(backwards) + L" times");
   Expect(violations <= 3,
          L"trace: " + std::to_wstring(violations) + L" violations in all");
   Expect(opens == 1 && releases == 1,
          L"trace: port access opened " + std::to_wstring(opens) +
              L" times and released " + std::to_wstring(releases) +
              L" times, want once each");
-  Expect(!lines.empty() && Contains(lines.front(), "InitializeWinIo") &&
-             Contains(lines.back(), "ShutdownWinIo"),
+  Expect(Contains(first, "InitializeWinIo") && Contains(last, "ShutdownWinIo"),
          L"trace: does not begin with opening port access and end with "
          L"releasing it");
+}
+
+int RunCases(const wchar_t* folder, void (*cases)()) {
+  int argc = 0;
+  wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+  if (argc != 5) {
+    std::fprintf(stderr, "usage: DRIVER DIST WORK SCREENS CODEPAGE\n");
+    return 2;
+  }
+  g_dist = std::wstring(argv[1]) + L"\\";
+  g_work = std::wstring(argv[2]) + L"\\" + folder + L"\\";
+  g_screens = std::wstring(argv[3]) + L"\\";
+  const UINT codepage = std::wcstoul(argv[4], nullptr, 10);
+  std::printf("ANSI code page %u\n", GetACP());
+  {
+    CaseResult r("run conditions");
+    r.Expect(CreateDirectoryW(g_work.c_str(), nullptr) ||
+                 GetLastError() == ERROR_ALREADY_EXISTS,
+             L"cannot make " + g_work);
+    r.Expect(GetACP() == codepage, L"ANSI code page " +
+                                       std::to_wstring(GetACP()) + L", want " +
+                                       std::to_wstring(codepage));
+  }
+  if (g_failed == 0) cases();
+  std::printf("%d passed, %d failed\n", g_passed, g_failed);
+  return g_failed == 0 ? 0 : 1;
 }

@@ -4,7 +4,7 @@
 // One end-to-end case of Tarnwick.exe: a fresh folder holding the program,
 // the simulated board (WINIO.dll) and the files the case writes there, the
 // running program, and the case's checks, printed as one line when the case
-// ends.
+// ends. RunCases() is a driver program's main().
 
 #include <windows.h>
 
@@ -24,19 +24,11 @@ constexpr int kReadSignatureButton = 1003;
 constexpr int kSignatureText = 1004;
 constexpr int kWriteStatus = 1005;
 constexpr int kEraseChipButton = 1006;
-constexpr int kSignatureLabel = 1007;
-constexpr int kWriteLabel = 1008;
-constexpr int kReadLabel = 1009;
 constexpr int kPortText = 1010;
 
-// The folder holding Tarnwick.exe, WINIO.dll and start.ini, and the folder
-// the case folders are made in (made here if missing). Set once, first.
-// False when the work folder cannot be made.
-bool SetCaseFolders(const std::wstring& dist, const std::wstring& work);
-
-// Cases that ended so far, passed and failed.
-int PassedCases();
-int FailedCases();
+// The status labels' first text, and the signature of the default board.
+const wchar_t kNotStarted[] = L"未开始";
+const wchar_t kDefaultSignature[] = L"30H=1E,\t31H=51,\t32H=FF";
 
 // Whole files by wide path (any name, whatever the code page).
 bool WriteBytes(const std::wstring& path, const std::string& bytes);
@@ -66,14 +58,14 @@ class CaseResult {
   // Expects `got` to equal `want`; `what` names the text.
   bool ExpectText(const std::wstring& what, const std::wstring& got,
                   const std::wstring& want);
-  // A measurement or remark, printed under the case's result line.
-  void Note(const std::wstring& text) { notes_.push_back(text); }
   // Waits up to `timeout_ms` for `text()` to equal `want` (a label the
   // program refreshes at its own pace); a failure, with the last text
   // seen, if it does not.
   bool ExpectTextWithin(const std::wstring& what,
                         const std::function<std::wstring()>& text,
                         const std::wstring& want, DWORD timeout_ms);
+  // A measurement, printed under the case's result line.
+  void Note(const std::wstring& text) { notes_.push_back(text); }
 
  private:
   const char* name_;
@@ -88,50 +80,69 @@ enum class Closing {
   kOkCommand,  // an IDOK command, as Enter on a default OK button gives
 };
 
-// One run of the program in the case folder WORK\<name>\, which gets
-// Tarnwick.exe and WINIO.dll at once; the case writes the other files
-// before Start(). The board always writes a trace (trace.txt), which
-// Finish() checks.
+// One run of the program in the case folder WORK\<driver folder>\<name>\,
+// made with Tarnwick.exe, WINIO.dll, the default start.ini and a board
+// with default settings that writes a trace (trace.txt); the case changes
+// these files before Start(). The program is killed if it still runs when
+// the case ends.
 class ProgramCase : public CaseResult {
  public:
   explicit ProgramCase(const char* name);
+  ~ProgramCase();
 
   // The case folder, ending in "\".
   const std::wstring& dir() const { return dir_; }
 
-  // start.ini: the program folder's own one, or `text`.
-  void UseDefaultStartIni();
+  // start.ini with `text` instead of the default one; null: no start.ini.
   void WriteStartIni(const char* text);
-  // The board's settings file with `settings` (simboard.ini lines) and the
-  // trace file.
+  // simboard.ini with `settings` (its lines) and the trace file.
   void WriteBoard(const char* settings);
   // The chip's content before the run, and after it.
   void WriteChip(const std::string& bytes);
   std::string Chip();
 
   bool Start();
-  DWORD pid() const { return run_.pid(); }
+  DWORD pid() const { return process_.dwProcessId; }
 
   // The main dialog (caption "Tarnwick", with the port text) once it shows
   // and the program waits for input; null, and a failure, if it does not
-  // within kWaitMs.
+  // within kWaitMs. StartMain() starts the program first.
   HWND WaitMain();
+  HWND StartMain() { return Start() ? WaitMain() : nullptr; }
 
   // Clicks "读特征字" and returns the signature text once it shows. The
   // text must be empty before: the wait is for it to change.
   std::wstring ReadSignature(HWND dialog);
 
-  // Ends the program the given way, waits (bounded) for it to end with
-  // exit code 0, killing it otherwise, and checks the trace: port access
-  // opened first and released last, each exactly once, and no protocol
-  // violation.
-  void Finish(HWND dialog, Closing how);
+  // Waits for a message box showing `text`, captioned "Tarnwick" and owned
+  // by `owner` (null: no owner), and answers OK.
+  void AnswerMessage(const std::wstring& text, HWND owner);
+
+  // Saves a picture of `window` as SCREENS\<name>.bmp.
+  void Picture(HWND window, const wchar_t* name);
+
+  // Ends the program the given way and waits (bounded) for it to end with
+  // exit code 0, killing it otherwise. Then checks the trace: port access
+  // opened first and released last, each exactly once, time never going
+  // back, no protocol violation; or, unless `traced`, that there is no
+  // trace. Returns the milliseconds the program took to end.
+  DWORD Finish(HWND dialog, Closing how = Closing::kSysClose,
+               bool traced = true);
 
  private:
   void CheckTrace();
 
   std::wstring dir_;
-  ProgramRun run_;
+  PROCESS_INFORMATION process_{};
 };
+
+// The main() of a driver program run as
+//   DRIVER.exe DIST WORK SCREENS CODEPAGE
+// DIST holds Tarnwick.exe, WINIO.dll and start.ini; case folders are made
+// in WORK\`folder` (give a Chinese name, so that the program's own path
+// goes through its GBK conversions); pictures go to SCREENS. Checks that
+// the ANSI code page is CODEPAGE, runs `cases`, and prints a last line
+// "N passed, N failed". Returns the exit code: 0 only when all passed.
+int RunCases(const wchar_t* folder, void (*cases)());
 
 #endif  // TARNWICK_E2E_PROGRAM_CASE_H_
