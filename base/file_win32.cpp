@@ -2,6 +2,7 @@
 
 #include "base/file.h"
 #include "base/gbk.h"
+#include "base/module_directory_win32.h"
 
 const FileHandle kBadFile = INVALID_HANDLE_VALUE;
 
@@ -44,9 +45,12 @@ void CloseFileHandle(FileHandle f) {
   if (IsOpenFile(f)) CloseHandle(f);
 }
 
-std::string ExecutableDirectory() {
-  wchar_t path[MAX_PATH + 1] = {0};
-  const DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
-  std::wstring full(path, n);
-  return WideToGbk(full.substr(0, full.rfind(L'\\') + 1));
+std::string ModuleDirectory(HMODULE module) {
+  std::wstring path(32768, L'\0');
+  const DWORD n = GetModuleFileNameW(module, &path[0],
+                                     static_cast<DWORD>(path.size()));
+  path.resize(n);
+  return WideToGbk(path.substr(0, path.rfind(L'\\') + 1));
 }
+
+std::string ExecutableDirectory() { return ModuleDirectory(nullptr); }

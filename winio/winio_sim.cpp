@@ -27,7 +27,7 @@
 #include <vector>
 
 #include "base/clock.h"
-#include "base/gbk.h"
+#include "base/module_directory_win32.h"
 #include "sim/board_files.h"
 #include "sim/sim_board.h"
 #include "sim/trace.h"
@@ -57,15 +57,6 @@ void Report(const std::string& text) {
   std::fputs(line.c_str(), stderr);
   std::fflush(stderr);
   OutputDebugStringA(line.c_str());
-}
-
-// The folder this DLL was loaded from, as GBK, ending in its separator.
-std::string ModuleDirectory(HMODULE module) {
-  std::wstring path(32768, L'\0');
-  const DWORD n = GetModuleFileNameW(module, &path[0],
-                                     static_cast<DWORD>(path.size()));
-  path.resize(n);
-  return WideToGbk(path.substr(0, path.rfind(L'\\') + 1));
 }
 
 bool IsAbsolutePath(const std::string& path) {
