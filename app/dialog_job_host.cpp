@@ -11,21 +11,21 @@ DialogJobHost::DialogJobHost(StatusTexts* texts,
                              const std::atomic<bool>* stop)
     : m_pTexts(texts), m_pStop(stop) {}
 
-bool DialogJobHost::ChooseFile(BOOL open, std::string* path) {
+bool DialogJobHost::ChooseFile(BOOL open, FilePath* path) {
   if (StopRequested()) return false;
   // No default extension, no initial name, no owner window.
   CFileDialog dialog(open, nullptr, nullptr,
                      OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, kImageFilter);
   if (dialog.DoModal() != IDOK) return false;
-  *path = dialog.GetPathName().GetString();
+  *path = dialog.GetPathNameW();
   return true;
 }
 
-bool DialogJobHost::ChooseSaveFile(std::string* path) {
+bool DialogJobHost::ChooseSaveFile(FilePath* path) {
   return ChooseFile(FALSE, path);
 }
 
-bool DialogJobHost::ChooseOpenFile(std::string* path) {
+bool DialogJobHost::ChooseOpenFile(FilePath* path) {
   return ChooseFile(TRUE, path);
 }
 

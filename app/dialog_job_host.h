@@ -19,8 +19,8 @@ class DialogJobHost : public JobHost {
   // message box is shown any more. Both must outlive the host.
   DialogJobHost(StatusTexts* texts, const std::atomic<bool>* stop);
 
-  bool ChooseSaveFile(std::string* path) override;
-  bool ChooseOpenFile(std::string* path) override;
+  bool ChooseSaveFile(FilePath* path) override;
+  bool ChooseOpenFile(FilePath* path) override;
   void ShowMessage(const std::string& text) override;
   // Leave the text for the dialog; they do not wait for it.
   void SetReadStatus(const std::string& text) override;
@@ -28,7 +28,7 @@ class DialogJobHost : public JobHost {
   bool StopRequested() override;
 
  private:
-  bool ChooseFile(BOOL open, std::string* path);
+  bool ChooseFile(BOOL open, FilePath* path);
 
   StatusTexts* m_pTexts;
   const std::atomic<bool>* m_pStop;

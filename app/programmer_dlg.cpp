@@ -8,6 +8,7 @@
 #include "app/dialog_job_host.h"
 #include "base/clock.h"
 #include "base/file.h"
+#include "base/gbk.h"
 #include "config/port_config.h"
 #include "jobs/read_chip_job.h"
 #include "jobs/write_chip_job.h"
@@ -70,8 +71,8 @@ BOOL CProgrammerDlg::OnInitDialog() {
   SetIcon(m_hIcon, FALSE);
 
   ResetState();
-  LoadPortConfig(this, ExecutableDirectory(), [](const std::string& text) {
-    AfxMessageBox(text.c_str());
+  LoadPortConfig(this, ExecutableDirectory(), [](const FilePath& path) {
+    AfxMessageBox((path.wstring() + GbkToWide(kCannotBeOpened)).c_str());
   });
 
   CString ports;

@@ -2,15 +2,52 @@
 #define TARNWICK_BASE_FILE_H_
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
 
-// The file seam: whole-file reads and writes as the program does them.
-// Paths are GBK bytes, like every text of the program; on Windows they are
-// converted from code page 936 and opened through the wide API, so Chinese
-// names work whatever the system's code page is.
+// The file seam. Paths are std::filesystem::path, which holds the
+// platform's own text (wide on Windows): a name travels from the system to
+// the file calls unchanged, whatever its characters and the code page.
+using FilePath = std::filesystem::path;
 
-// An open file. kNoFile means none is open; kBadFile is what a failed open
-// or create leaves behind (reads and writes on it do nothing).
+// --- Whole files -----------------------------------------------------------
+
+enum class ReadResult {
+  kRead,       // the whole file is in *contents
+  kNotOpened,  // missing, a folder, or not readable
+  kTooLarge,   // larger than the limit given; nothing was read
+  kNotRead,    // opened, but reading failed before its end
+};
+
+// Reads the whole file at `path` into `*contents` (cleared first), letting
+// others read and write it meanwhile. Files larger than `max_bytes` are
+// refused without being read. `*error`, when given, says why in English
+// when the result is not kRead.
+ReadResult ReadFileToString(const FilePath& path, std::string* contents,
+                            uint64_t max_bytes = UINT64_MAX,
+                            std::string* error = nullptr);
+
+enum class SaveResult {
+  kSaved,       // `path` holds exactly the bytes given
+  kNotCreated,  // no file could be made in the folder, or it could not be
+                // put in place of `path`
+  kNotWritten,  // the bytes could not all be written (a full disk)
+};
+
+// Replaces the file at `path` with `contents`, never leaving it half
+// written: the bytes go to a new temporary file in the same folder, which
+// is flushed and only then renamed onto `path`. On any failure `path` holds
+// what it held before (or stays absent) and the temporary file is removed.
+// A device or pipe that exists under `path` is written into directly.
+// `*error`, when given, says why in English when the result is not kSaved.
+SaveResult WriteStringToFileSafely(const FilePath& path,
+                                   const std::string& contents,
+                                   std::string* error = nullptr);
+
+// --- Files kept open -------------------------------------------------------
+
+// An open file. kNoFile means none is open; kBadFile is what a failed
+// create leaves behind (writes on it do nothing).
 using FileHandle = void*;
 constexpr FileHandle kNoFile = nullptr;
 extern const FileHandle kBadFile;
@@ -18,23 +55,13 @@ extern const FileHandle kBadFile;
 // True for a handle that refers to an open file.
 inline bool IsOpenFile(FileHandle f) { return f != kNoFile && f != kBadFile; }
 
-// Opens an existing file for reading, letting others read it too.
-// Returns kBadFile when it does not exist or cannot be read.
-FileHandle OpenFileForReading(const std::string& path);
-
 // Creates the file, replacing any existing one, for reading and writing,
 // letting others write it too. Returns kBadFile on failure.
-FileHandle CreateFileAlways(const std::string& path);
+FileHandle CreateFileAlways(const FilePath& path);
 
 // Opens the file for writing at its end, creating it if needed.
 // Returns kBadFile on failure.
-FileHandle OpenFileForAppending(const std::string& path);
-
-// Size in bytes (low 32 bits), or 0 for a handle that is not open.
-uint32_t FileSizeOf(FileHandle f);
-
-// Reads up to `n` bytes in one call; returns how many arrived.
-uint32_t ReadFileBytes(FileHandle f, void* buffer, uint32_t n);
+FileHandle OpenFileForAppending(const FilePath& path);
 
 // Writes `n` bytes in one call; returns how many were written.
 uint32_t WriteFileBytes(FileHandle f, const void* buffer, uint32_t n);
@@ -42,7 +69,17 @@ uint32_t WriteFileBytes(FileHandle f, const void* buffer, uint32_t n);
 // Closes an open handle; kNoFile and kBadFile are ignored.
 void CloseFileHandle(FileHandle f);
 
-// The directory of the running executable, ending in its separator.
-std::string ExecutableDirectory();
+// --- Names -----------------------------------------------------------------
+
+// The folder of the running executable.
+FilePath ExecutableDirectory();
+
+// A file name kept in the program's GBK text, as the system names files
+// (on Windows converted from code page 936; elsewhere the bytes as they are).
+FilePath FileNameFromGbk(const std::string& gbk);
+
+// `path` as UTF-8, for messages. On Windows a name that UTF-16 holds but
+// UTF-8 cannot (a lone surrogate) shows U+FFFD in its place.
+std::string PathForDisplay(const FilePath& path);
 
 #endif  // TARNWICK_BASE_FILE_H_

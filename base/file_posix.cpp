@@ -3,9 +3,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <cerrno>
 #include <cstdint>
+#include <cstring>
 
 #include "base/file.h"
+#include "base/format.h"
 
 // A descriptor d is kept as the pointer value d + 1, so that 0 stays free
 // for kNoFile.
@@ -22,38 +26,126 @@ int ToFd(FileHandle f) {
   return static_cast<int>(reinterpret_cast<uintptr_t>(f) - 1);
 }
 
-}  // namespace
-
-FileHandle OpenFileForReading(const std::string& path) {
-  return FromFd(open(path.c_str(), O_RDONLY | O_CLOEXEC));
+void SetError(std::string* error, const std::string& what) {
+  if (error != nullptr) *error = what;
 }
 
-FileHandle CreateFileAlways(const std::string& path) {
+std::string ErrnoText() { return std::strerror(errno); }
+
+// Writes all of `n` bytes; false on the first failed write.
+bool WriteAll(int fd, const char* bytes, size_t n) {
+  while (n > 0) {
+    const ssize_t put = write(fd, bytes, n);
+    if (put < 0 && errno == EINTR) continue;
+    if (put <= 0) return false;
+    bytes += put;
+    n -= static_cast<size_t>(put);
+  }
+  return true;
+}
+
+}  // namespace
+
+ReadResult ReadFileToString(const FilePath& path, std::string* contents,
+                            uint64_t max_bytes, std::string* error) {
+  contents->clear();
+  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  struct stat st;
+  if (fd < 0 || fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+    SetError(error, fd < 0 ? ErrnoText() : "is a folder");
+    if (fd >= 0) close(fd);
+    return ReadResult::kNotOpened;
+  }
+  if (static_cast<uint64_t>(st.st_size) > max_bytes) {
+    close(fd);
+    SetError(error, Format("larger than %llu bytes",
+                           static_cast<unsigned long long>(max_bytes)));
+    return ReadResult::kTooLarge;
+  }
+  // The size is a hint: a file that grows or is not a regular file is read
+  // to its end, up to the limit.
+  char buffer[65536];
+  for (;;) {
+    const ssize_t got = read(fd, buffer, sizeof buffer);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) {
+      SetError(error, ErrnoText());
+      close(fd);
+      contents->clear();
+      return ReadResult::kNotRead;
+    }
+    if (got == 0) break;
+    contents->append(buffer, static_cast<size_t>(got));
+    if (contents->size() > max_bytes) {
+      close(fd);
+      contents->clear();
+      SetError(error, Format("larger than %llu bytes",
+                             static_cast<unsigned long long>(max_bytes)));
+      return ReadResult::kTooLarge;
+    }
+  }
+  close(fd);
+  return ReadResult::kRead;
+}
+
+SaveResult WriteStringToFileSafely(const FilePath& path,
+                                   const std::string& contents,
+                                   std::string* error) {
+  // A device or pipe (/dev/stdout, a FIFO) is written into as it is: it
+  // cannot be replaced, and renaming a file onto it would remove it.
+  struct stat st;
+  if (stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode) &&
+      !S_ISDIR(st.st_mode)) {
+    const int fd = open(path.c_str(), O_WRONLY | O_CLOEXEC);
+    if (fd < 0) {
+      SetError(error, ErrnoText());
+      return SaveResult::kNotCreated;
+    }
+    const bool written = WriteAll(fd, contents.data(), contents.size());
+    SetError(error, written ? "" : ErrnoText());
+    close(fd);
+    return written ? SaveResult::kSaved : SaveResult::kNotWritten;
+  }
+  static std::atomic<unsigned> serial{0};
+  const FilePath temp =
+      path.string() + Format(".tarnwick-%d-%u.tmp", static_cast<int>(getpid()),
+                             serial.fetch_add(1));
+  const int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
+                      0644);
+  if (fd < 0) {
+    SetError(error, ErrnoText());
+    return SaveResult::kNotCreated;
+  }
+  // Flushed before the rename, so that a crash cannot leave `path` naming
+  // a file whose bytes never reached the disk.
+  bool written = WriteAll(fd, contents.data(), contents.size()) &&
+                 fsync(fd) == 0;
+  std::string why = written ? "" : ErrnoText();
+  if (close(fd) != 0 && written) {
+    written = false;
+    why = ErrnoText();
+  }
+  if (!written) {
+    unlink(temp.c_str());
+    SetError(error, why);
+    return SaveResult::kNotWritten;
+  }
+  if (rename(temp.c_str(), path.c_str()) != 0) {
+    SetError(error, ErrnoText());
+    unlink(temp.c_str());
+    return SaveResult::kNotCreated;
+  }
+  return SaveResult::kSaved;
+}
+
+FileHandle CreateFileAlways(const FilePath& path) {
   return FromFd(open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC,
                      0644));
 }
 
-FileHandle OpenFileForAppending(const std::string& path) {
+FileHandle OpenFileForAppending(const FilePath& path) {
   return FromFd(open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC,
                      0644));
-}
-
-uint32_t FileSizeOf(FileHandle f) {
-  struct stat st;
-  if (!IsOpenFile(f) || fstat(ToFd(f), &st) != 0) return 0;
-  return static_cast<uint32_t>(st.st_size);
-}
-
-uint32_t ReadFileBytes(FileHandle f, void* buffer, uint32_t n) {
-  if (!IsOpenFile(f)) return 0;
-  uint32_t total = 0;
-  while (total < n) {
-    const ssize_t got = read(ToFd(f), static_cast<char*>(buffer) + total,
-                             n - total);
-    if (got <= 0) break;
-    total += static_cast<uint32_t>(got);
-  }
-  return total;
 }
 
 uint32_t WriteFileBytes(FileHandle f, const void* buffer, uint32_t n) {
@@ -62,6 +154,7 @@ uint32_t WriteFileBytes(FileHandle f, const void* buffer, uint32_t n) {
   while (total < n) {
     const ssize_t put = write(
         ToFd(f), static_cast<const char*>(buffer) + total, n - total);
+    if (put < 0 && errno == EINTR) continue;
     if (put <= 0) break;
     total += static_cast<uint32_t>(put);
   }
@@ -72,10 +165,13 @@ void CloseFileHandle(FileHandle f) {
   if (IsOpenFile(f)) close(ToFd(f));
 }
 
-std::string ExecutableDirectory() {
+FilePath ExecutableDirectory() {
   char path[PATH_MAX];
   const ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
-  if (n <= 0) return "./";
-  std::string full(path, static_cast<size_t>(n));
-  return full.substr(0, full.rfind('/') + 1);
+  if (n <= 0) return ".";
+  return FilePath(std::string(path, static_cast<size_t>(n))).parent_path();
 }
+
+std::string PathForDisplay(const FilePath& path) { return path.string(); }
+
+FilePath FileNameFromGbk(const std::string& gbk) { return FilePath(gbk); }

@@ -1,45 +1,155 @@
 #include "base/file.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
-#include <cstdio>
+#include <algorithm>
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
 #include <string>
+#include <vector>
 
 #include "base/format.h"
 
 namespace {
 
-// The jobs and board-file tests use the file seam throughout; this pins its
-// byte counts and sizes directly.
-TEST(FileTest, CreateAppendReopenRead) {
-  const std::string path = ::testing::TempDir() + "file_test.bin";
-  FileHandle f = CreateFileAlways(path);
+namespace fs = std::filesystem;
+
+// A fresh, empty folder for one test.
+fs::path FreshDir(const char* name) {
+  const fs::path dir = fs::path(::testing::TempDir()) / name;
+  fs::remove_all(dir);
+  fs::create_directories(dir);
+  return dir;
+}
+
+std::string Slurp(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+std::vector<std::string> Names(const fs::path& dir) {
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(dir))
+    names.push_back(entry.path().filename().string());
+  return names;
+}
+
+// Runs `body` in a child process and returns its exit code, so that a
+// test can change the process's limits or user without keeping them.
+int InChild(const std::function<int()>& body) {
+  const pid_t pid = fork();
+  if (pid == 0) _exit(body());
+  int status = 0;
+  waitpid(pid, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST(FileTest, ReadFileToStringResults) {
+  const fs::path dir = FreshDir("file_read");
+  std::ofstream(dir / "five.bin", std::ios::binary) << std::string("ab\0cd", 5);
+  std::string text = "old";
+  std::string error;
+  EXPECT_EQ(ReadResult::kRead, ReadFileToString(dir / "five.bin", &text));
+  EXPECT_EQ(std::string("ab\0cd", 5), text);
+  EXPECT_EQ(ReadResult::kRead, ReadFileToString(dir / "five.bin", &text, 5));
+
+  EXPECT_EQ(ReadResult::kTooLarge,
+            ReadFileToString(dir / "five.bin", &text, 4, &error));
+  EXPECT_EQ("", text);
+  EXPECT_EQ("larger than 4 bytes", error);
+
+  EXPECT_EQ(ReadResult::kNotOpened,
+            ReadFileToString(dir / "missing.bin", &text, 4096, &error));
+  EXPECT_EQ("No such file or directory", error);
+  EXPECT_EQ(ReadResult::kNotOpened, ReadFileToString(dir, &text));
+}
+
+TEST(FileTest, SafeWriteCreatesAndReplacesWhole) {
+  const fs::path dir = FreshDir("file_save");
+  const fs::path path = dir / "image.bin";
+  EXPECT_EQ(SaveResult::kSaved, WriteStringToFileSafely(path, "first"));
+  EXPECT_EQ("first", Slurp(path));
+  EXPECT_EQ(SaveResult::kSaved, WriteStringToFileSafely(path, ""));
+  EXPECT_EQ("", Slurp(path));
+  EXPECT_EQ(SaveResult::kSaved,
+            WriteStringToFileSafely(path, std::string(4096, '\xA5')));
+  EXPECT_EQ(std::string(4096, '\xA5'), Slurp(path));
+  EXPECT_EQ(std::vector<std::string>{"image.bin"}, Names(dir));
+}
+
+// Every failure leaves the chosen name as it was and no other file.
+TEST(FileTest, FailedSafeWriteKeepsTheOldFileAndLeavesNothing) {
+  const fs::path dir = FreshDir("file_save_fail");
+  const fs::path path = dir / "image.bin";
+  std::ofstream(path, std::ios::binary) << "old image";
+  std::string error;
+
+  // A full disk: the file-size limit makes every write past 100 bytes fail
+  // as a full filesystem would.
+  EXPECT_EQ(0, InChild([&] {
+              std::signal(SIGXFSZ, SIG_IGN);
+              rlimit limit{100, 100};
+              setrlimit(RLIMIT_FSIZE, &limit);
+              return WriteStringToFileSafely(path, std::string(4096, 'x')) ==
+                             SaveResult::kNotWritten
+                         ? 0
+                         : 1;
+            }));
+  EXPECT_EQ("old image", Slurp(path));
+  EXPECT_EQ(std::vector<std::string>{"image.bin"}, Names(dir));
+
+  // A folder where nothing may be created (permissions apply to nobody,
+  // not to root).
+  fs::permissions(dir, fs::perms::owner_all | fs::perms::group_read |
+                           fs::perms::group_exec | fs::perms::others_read |
+                           fs::perms::others_exec);
+  EXPECT_EQ(0, InChild([&] {
+              if (setuid(65534) != 0) return 2;
+              return WriteStringToFileSafely(path, "new") ==
+                             SaveResult::kNotCreated
+                         ? 0
+                         : 1;
+            }));
+  EXPECT_EQ("old image", Slurp(path));
+
+  // A name that is a folder cannot be replaced by a file.
+  fs::create_directory(dir / "sub");
+  EXPECT_EQ(SaveResult::kNotCreated,
+            WriteStringToFileSafely(dir / "sub", "new", &error));
+  EXPECT_EQ("Is a directory", error);
+  EXPECT_EQ(SaveResult::kNotCreated,
+            WriteStringToFileSafely(dir / "no-such-dir" / "a.bin", "new"));
+  std::vector<std::string> names = Names(dir);
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ((std::vector<std::string>{"image.bin", "sub"}), names);
+  EXPECT_TRUE(fs::is_empty(dir / "sub"));
+}
+
+TEST(FileTest, CreateAndAppend) {
+  const fs::path dir = FreshDir("file_append");
+  FileHandle f = CreateFileAlways(dir / "log.txt");
   ASSERT_TRUE(IsOpenFile(f));
   EXPECT_EQ(5u, WriteFileBytes(f, "hello", 5));
   CloseFileHandle(f);
-  f = OpenFileForAppending(path);
+  f = OpenFileForAppending(dir / "log.txt");
   EXPECT_EQ(2u, WriteFileBytes(f, ", ", 2));
   CloseFileHandle(f);
+  EXPECT_EQ("hello, ", Slurp(dir / "log.txt"));
 
-  f = OpenFileForReading(path);
-  EXPECT_EQ(7u, FileSizeOf(f));
-  char buffer[16] = {0};
-  EXPECT_EQ(7u, ReadFileBytes(f, buffer, sizeof buffer));
-  EXPECT_EQ(std::string("hello, "), buffer);
-  CloseFileHandle(f);
-  std::remove(path.c_str());
-
-  f = OpenFileForReading(path);
+  f = CreateFileAlways(dir / "no-such-dir" / "log.txt");
   EXPECT_EQ(kBadFile, f);
-  EXPECT_EQ(0u, FileSizeOf(f));
-  EXPECT_EQ(0u, ReadFileBytes(f, buffer, 1));
+  EXPECT_EQ(0u, WriteFileBytes(f, "x", 1));
   CloseFileHandle(f);
 }
 
-TEST(FileTest, ExecutableDirectoryEndsInSeparator) {
-  const std::string dir = ExecutableDirectory();
-  ASSERT_FALSE(dir.empty());
-  EXPECT_EQ('/', dir.back());
+TEST(FileTest, ExecutableDirectoryHoldsThisTest) {
+  EXPECT_TRUE(fs::exists(ExecutableDirectory() / "base_test"));
 }
 
 TEST(FormatTest, FormatsLikePrintfAtAnyLength) {

@@ -1,56 +1,168 @@
 #include <windows.h>
 
+#include <atomic>
+
 #include "base/file.h"
+#include "base/format.h"
 #include "base/gbk.h"
 #include "base/module_directory_win32.h"
 
 const FileHandle kBadFile = INVALID_HANDLE_VALUE;
 
-FileHandle OpenFileForReading(const std::string& path) {
-  return CreateFileW(GbkToWide(path).c_str(), GENERIC_READ,
-                     FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+namespace {
+
+void SetError(std::string* error, const std::string& what) {
+  if (error != nullptr) *error = what;
 }
 
-FileHandle CreateFileAlways(const std::string& path) {
-  return CreateFileW(GbkToWide(path).c_str(), GENERIC_READ | GENERIC_WRITE,
-                     FILE_SHARE_WRITE, nullptr, CREATE_ALWAYS,
-                     FILE_ATTRIBUTE_NORMAL, nullptr);
+// The system's text for the last error, in English where it has one.
+std::string LastErrorText() {
+  const DWORD code = ::GetLastError();
+  wchar_t* text = nullptr;
+  const DWORD n = ::FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+          FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, code, MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US),
+      reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+  std::wstring wide = n > 0 ? std::wstring(text, n) : std::wstring();
+  if (text != nullptr) ::LocalFree(text);
+  while (!wide.empty() && (wide.back() == L'\n' || wide.back() == L'\r' ||
+                           wide.back() == L'.' || wide.back() == L' '))
+    wide.pop_back();
+  if (wide.empty()) return Format("system error %lu", code);
+  return PathForDisplay(FilePath(wide));
 }
 
-FileHandle OpenFileForAppending(const std::string& path) {
-  return CreateFileW(GbkToWide(path).c_str(), FILE_APPEND_DATA,
-                     FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
-                     FILE_ATTRIBUTE_NORMAL, nullptr);
+bool WriteAll(HANDLE file, const char* bytes, size_t n) {
+  while (n > 0) {
+    const DWORD chunk = n > 0x40000000 ? 0x40000000 : static_cast<DWORD>(n);
+    DWORD put = 0;
+    if (!::WriteFile(file, bytes, chunk, &put, nullptr) || put == 0)
+      return false;
+    bytes += put;
+    n -= put;
+  }
+  return true;
 }
 
-uint32_t FileSizeOf(FileHandle f) {
-  if (!IsOpenFile(f)) return 0;
-  return GetFileSize(f, nullptr);
+}  // namespace
+
+ReadResult ReadFileToString(const FilePath& path, std::string* contents,
+                            uint64_t max_bytes, std::string* error) {
+  contents->clear();
+  HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    SetError(error, LastErrorText());
+    return ReadResult::kNotOpened;
+  }
+  LARGE_INTEGER size;
+  if (!::GetFileSizeEx(file, &size)) {
+    SetError(error, LastErrorText());
+    ::CloseHandle(file);
+    return ReadResult::kNotOpened;
+  }
+  if (static_cast<uint64_t>(size.QuadPart) > max_bytes) {
+    ::CloseHandle(file);
+    SetError(error, Format("larger than %llu bytes",
+                           static_cast<unsigned long long>(max_bytes)));
+    return ReadResult::kTooLarge;
+  }
+  char buffer[65536];
+  for (;;) {
+    DWORD got = 0;
+    if (!::ReadFile(file, buffer, sizeof buffer, &got, nullptr)) {
+      SetError(error, LastErrorText());
+      ::CloseHandle(file);
+      contents->clear();
+      return ReadResult::kNotRead;
+    }
+    if (got == 0) break;
+    contents->append(buffer, got);
+    if (contents->size() > max_bytes) {
+      ::CloseHandle(file);
+      contents->clear();
+      SetError(error, Format("larger than %llu bytes",
+                             static_cast<unsigned long long>(max_bytes)));
+      return ReadResult::kTooLarge;
+    }
+  }
+  ::CloseHandle(file);
+  return ReadResult::kRead;
 }
 
-uint32_t ReadFileBytes(FileHandle f, void* buffer, uint32_t n) {
-  DWORD got = 0;
-  if (!IsOpenFile(f) || !ReadFile(f, buffer, n, &got, nullptr)) return 0;
-  return got;
+SaveResult WriteStringToFileSafely(const FilePath& path,
+                                   const std::string& contents,
+                                   std::string* error) {
+  static std::atomic<unsigned> serial{0};
+  const std::wstring temp =
+      path.native() + FilePath(Format(".tarnwick-%lu-%u.tmp",
+                                      ::GetCurrentProcessId(),
+                                      serial.fetch_add(1)))
+                          .native();
+  HANDLE file = ::CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr,
+                              CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    SetError(error, LastErrorText());
+    return SaveResult::kNotCreated;
+  }
+  // Flushed before the rename, so that a crash cannot leave `path` naming
+  // a file whose bytes never reached the disk.
+  const bool written = WriteAll(file, contents.data(), contents.size()) &&
+                       ::FlushFileBuffers(file);
+  const std::string why = written ? "" : LastErrorText();
+  ::CloseHandle(file);
+  if (!written) {
+    ::DeleteFileW(temp.c_str());
+    SetError(error, why);
+    return SaveResult::kNotWritten;
+  }
+  if (!::MoveFileExW(temp.c_str(), path.c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    SetError(error, LastErrorText());
+    ::DeleteFileW(temp.c_str());
+    return SaveResult::kNotCreated;
+  }
+  return SaveResult::kSaved;
+}
+
+FileHandle CreateFileAlways(const FilePath& path) {
+  return ::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE,
+                       FILE_SHARE_WRITE, nullptr, CREATE_ALWAYS,
+                       FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+FileHandle OpenFileForAppending(const FilePath& path) {
+  return ::CreateFileW(path.c_str(), FILE_APPEND_DATA,
+                       FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                       OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
 uint32_t WriteFileBytes(FileHandle f, const void* buffer, uint32_t n) {
   DWORD put = 0;
-  if (!IsOpenFile(f) || !WriteFile(f, buffer, n, &put, nullptr)) return 0;
+  if (!IsOpenFile(f) || !::WriteFile(f, buffer, n, &put, nullptr)) return 0;
   return put;
 }
 
 void CloseFileHandle(FileHandle f) {
-  if (IsOpenFile(f)) CloseHandle(f);
+  if (IsOpenFile(f)) ::CloseHandle(f);
 }
 
-std::string ModuleDirectory(HMODULE module) {
-  std::wstring path(32768, L'\0');
-  const DWORD n = GetModuleFileNameW(module, &path[0],
-                                     static_cast<DWORD>(path.size()));
-  path.resize(n);
-  return WideToGbk(path.substr(0, path.rfind(L'\\') + 1));
+FilePath ExecutableDirectory() { return ModuleDirectory(nullptr); }
+
+std::string PathForDisplay(const FilePath& path) {
+  const std::wstring& wide = path.native();
+  if (wide.empty()) return std::string();
+  const int n = ::WideCharToMultiByte(CP_UTF8, 0, wide.data(),
+                                      static_cast<int>(wide.size()), nullptr,
+                                      0, nullptr, nullptr);
+  std::string utf8(static_cast<size_t>(n), '\0');
+  ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
+                        &utf8[0], n, nullptr, nullptr);
+  return utf8;
 }
 
-std::string ExecutableDirectory() { return ModuleDirectory(nullptr); }
+FilePath FileNameFromGbk(const std::string& gbk) {
+  return FilePath(GbkToWide(gbk));
+}

@@ -3,10 +3,10 @@
 
 #include <windows.h>
 
-#include <string>
+#include "base/file.h"
 
-// The folder of a loaded module (null: the executable), as GBK, ending in
-// its separator.
-std::string ModuleDirectory(HMODULE module);
+// The folder of a loaded module (null: the executable), as the system
+// names it (wide text, any characters).
+FilePath ModuleDirectory(HMODULE module);
 
 #endif  // TARNWICK_BASE_MODULE_DIRECTORY_WIN32_H_

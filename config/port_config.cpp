@@ -45,19 +45,10 @@ void ParsePortConfig(const std::string& text, uint16_t* rtl_base,
   *epp_port = ValueOf(visible, "EPPADDR=", kDefaultEppPort);
 }
 
-bool ReadPortConfigFile(const std::string& path, FileHandle* handle,
-                        std::string* text) {
-  CloseFileHandle(*handle);
-  *handle = OpenFileForReading(path);
-  if (!IsOpenFile(*handle)) {
-    *handle = kNoFile;
-    return false;
-  }
-  text->assign(FileSizeOf(*handle), '\0');
-  const uint32_t got = ReadFileBytes(*handle, &(*text)[0],
-                                     static_cast<uint32_t>(text->size()));
-  text->resize(got);
-  CloseFileHandle(*handle);
-  *handle = kNoFile;
+bool LoadPortConfig(const FilePath& path, uint16_t* rtl_base,
+                    uint16_t* epp_port) {
+  std::string text;
+  if (ReadFileToString(path, &text) != ReadResult::kRead) return false;
+  ParsePortConfig(text, rtl_base, epp_port);
   return true;
 }

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "base/file.h"
 #include "link/programmer_link.h"
 
 // The configuration file beside the executable that moves the programmer to
@@ -27,29 +28,25 @@ uint32_t ParseHexValue(const char* text);
 void ParsePortConfig(const std::string& text, uint16_t* rtl_base,
                      uint16_t* epp_port);
 
-// Reads "start.ini" from `directory` (ending in its separator) into the
-// link's two port addresses. When the file cannot be opened for reading,
-// calls `show_message` once with the full path followed by "不能被打开" and
-// keeps the addresses. The file is only read.
-template <typename ShowMessage>
-void LoadPortConfig(ProgrammerLink* link, const std::string& directory,
-                    ShowMessage show_message);
+// Told, straight after the file's full path, when it cannot be opened.
+constexpr char kCannotBeOpened[] = "不能被打开";
 
-// The file's whole content, or false when it cannot be opened for reading.
-// Uses and then clears `*handle`.
-bool ReadPortConfigFile(const std::string& path, FileHandle* handle,
-                        std::string* text);
+// Reads the configuration file at `path` into the two port addresses.
+// When it cannot be opened for reading, returns false and keeps them. The
+// file is only read.
+bool LoadPortConfig(const FilePath& path, uint16_t* rtl_base,
+                    uint16_t* epp_port);
 
-template <typename ShowMessage>
-void LoadPortConfig(ProgrammerLink* link, const std::string& directory,
-                    ShowMessage show_message) {
-  const std::string path = directory + kPortConfigFileName;
-  std::string text;
-  if (!ReadPortConfigFile(path, &link->m_hIniFile, &text)) {
-    show_message(path + "不能被打开");
-    return;
-  }
-  ParsePortConfig(text, &link->m_rtlBase, &link->m_eppPort);
+// Reads "start.ini" from `directory` into the link's two port addresses.
+// When the file cannot be opened for reading, calls `show_missing` once
+// with its full path (the caller shows it followed by kCannotBeOpened) and
+// keeps the addresses.
+template <typename ShowMissing>
+void LoadPortConfig(ProgrammerLink* link, const FilePath& directory,
+                    ShowMissing show_missing) {
+  const FilePath path = directory / kPortConfigFileName;
+  if (!LoadPortConfig(path, &link->m_rtlBase, &link->m_eppPort))
+    show_missing(path);
 }
 
 #endif  // TARNWICK_CONFIG_PORT_CONFIG_H_

@@ -45,17 +45,15 @@ TEST(LoadPortConfigTest, ReadsTheFileOrTellsItIsMissing) {
   const std::string dir = ::testing::TempDir();
   RecordingPort port;
   ProgrammerLink link(&port, &port);
-  std::vector<std::string> messages;
+  std::vector<FilePath> missing;
   auto load = [&] {
-    LoadPortConfig(&link, dir,
-                   [&](const std::string& m) { messages.push_back(m); });
+    LoadPortConfig(&link, dir, [&](const FilePath& m) { missing.push_back(m); });
   };
   std::remove((dir + "start.ini").c_str());
   load();
-  // "不能被打开" in GBK, straight after the path.
-  EXPECT_EQ(std::vector<std::string>{dir + "start.ini\xB2\xBB\xC4\xDC\xB1\xBB"
-                                           "\xB4\xF2\xBF\xAA"},
-            messages);
+  EXPECT_EQ(std::vector<FilePath>{FilePath(dir) / "start.ini"}, missing);
+  // "不能被打开" in GBK, shown straight after the path.
+  EXPECT_STREQ("\xB2\xBB\xC4\xDC\xB1\xBB\xB4\xF2\xBF\xAA", kCannotBeOpened);
   EXPECT_EQ(0xC000, link.m_rtlBase);
   EXPECT_EQ(0x378, link.m_eppPort);
   EXPECT_EQ(kNoFile, link.m_hIniFile);
@@ -64,7 +62,7 @@ TEST(LoadPortConfigTest, ReadsTheFileOrTellsItIsMissing) {
                                       "EPPADDR=278;\n";
   load();
   std::remove((dir + "start.ini").c_str());
-  EXPECT_EQ(1u, messages.size());
+  EXPECT_EQ(1u, missing.size());
   EXPECT_EQ(0xE800, link.m_rtlBase);
   EXPECT_EQ(0x278, link.m_eppPort);
   EXPECT_EQ(kNoFile, link.m_hIniFile);

@@ -5,10 +5,10 @@
 #include "base/file.h"
 
 int AppendBadBlockLog(ProgrammerLink& link, JobHost& host,
-                      const std::string& directory, const std::string& text) {
+                      const FilePath& directory, const std::string& text) {
   int result = 1;
   if (link.m_hLogFile == kNoFile) {
-    link.m_hLogFile = CreateFileAlways(directory + kBadBlockLogName);
+    link.m_hLogFile = CreateFileAlways(directory / FileNameFromGbk(kBadBlockLogName));
     if (!IsOpenFile(link.m_hLogFile)) host.ShowMessage("Could not creat *.*.");
     result = 0;
   }

@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "base/file.h"
+
 #include "jobs/job_host.h"
 #include "link/programmer_link.h"
 
@@ -12,14 +14,14 @@ constexpr char kBadBlockLogName[] = "坏块记录.txt";
 
 // Appends `text` (its bytes exactly, in one write) to the bad-block log held
 // in link.m_hLogFile. When no log is open, first creates
-// `directory` + kBadBlockLogName afresh (replacing an older log) and keeps
+// kBadBlockLogName in `directory` afresh (replacing an older log) and keeps
 // the handle, valid or not; a failed creation shows "Could not creat *.*."
 // and leaves kBadFile there, so the rest of the run writes nowhere without
-// further messages. `directory` ends in its separator.
+// further messages.
 // Returns 1 when the log was already open (or had failed), 0 when this call
 // created it.
 int AppendBadBlockLog(ProgrammerLink& link, JobHost& host,
-                      const std::string& directory, const std::string& text);
+                      const FilePath& directory, const std::string& text);
 
 // Closes the log (if any) and sets link.m_hLogFile back to kNoFile.
 void CloseBadBlockLog(ProgrammerLink& link);

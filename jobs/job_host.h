@@ -3,20 +3,22 @@
 
 #include <string>
 
+#include "base/file.h"
+
 // What a chip job needs from the window it runs under: file choices,
 // message boxes and the two status labels. The desktop program implements
 // it with the common dialogs and the main dialog's controls; tests script it.
-// All texts are GBK. Called from the job's worker thread.
+// All texts are GBK; paths are as the system gives them. Called from the job's worker thread.
 class JobHost {
  public:
   virtual ~JobHost() = default;
 
   // Shows the Save As dialog (filter *.bin, overwrite prompt). Returns false
   // when the user cancels; otherwise stores the chosen full path.
-  virtual bool ChooseSaveFile(std::string* path) = 0;
+  virtual bool ChooseSaveFile(FilePath* path) = 0;
 
   // Shows the Open dialog (filter *.bin). Returns false when cancelled.
-  virtual bool ChooseOpenFile(std::string* path) = 0;
+  virtual bool ChooseOpenFile(FilePath* path) = 0;
 
   // Shows a modal OK message box with `text` and waits for it to close.
   virtual void ShowMessage(const std::string& text) = 0;

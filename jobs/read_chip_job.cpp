@@ -18,16 +18,21 @@ unsigned RunReadChipJob(ProgrammerLink& link, JobHost& host) {
   // A program that is closing gets no Save As dialog.
   if (host.StopRequested()) return 0;
 
-  std::string path;
+  FilePath path;
   if (!host.ChooseSaveFile(&path)) return 0;
-  FileHandle file = CreateFileAlways(path);
-  if (!IsOpenFile(file)) {
-    host.ShowMessage("Could not creat *.bin");
-    return 0;
+  // Saved whole or not at all: a failed save leaves the chosen file as it
+  // was.
+  switch (WriteStringToFileSafely(
+      path, std::string(reinterpret_cast<const char*>(link.m_readImage),
+                        kChipSize))) {
+    case SaveResult::kSaved:
+      break;
+    case SaveResult::kNotCreated:
+      host.ShowMessage("Could not creat *.bin");
+      break;
+    case SaveResult::kNotWritten:
+      host.ShowMessage("Could not write *.bin");
+      break;
   }
-  const uint32_t written = WriteFileBytes(file, link.m_readImage, kChipSize);
-  CloseFileHandle(file);
-  // A short file must not pass for a saved image.
-  if (written != kChipSize) host.ShowMessage("Could not write *.bin");
   return 0;
 }

@@ -27,12 +27,12 @@ class ScriptedJobHost : public JobHost {
   std::string read_status;
   std::string write_status;
 
-  bool ChooseSaveFile(std::string* path) override {
+  bool ChooseSaveFile(FilePath* path) override {
     ++save_dialogs;
     *path = save_path;
     return !save_path.empty();
   }
-  bool ChooseOpenFile(std::string* path) override {
+  bool ChooseOpenFile(FilePath* path) override {
     ++open_dialogs;
     *path = open_path;
     return !open_path.empty();

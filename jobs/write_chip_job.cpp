@@ -12,33 +12,31 @@ namespace {
 // Loads the chosen image into link.m_codeImage and sets *size. Returns
 // false after telling the user why it cannot be used; m_codeImage is then
 // unchanged.
-bool LoadImage(ProgrammerLink& link, JobHost& host, const std::string& path,
+bool LoadImage(ProgrammerLink& link, JobHost& host, const FilePath& path,
                uint32_t* size) {
   // Read access only, sharing reads: a read-only image, or one open in an
   // editor, still programs.
-  FileHandle file = OpenFileForReading(path);
-  if (!IsOpenFile(file)) {
-    host.ShowMessage("Could not open *.jmu.");
-    return false;
-  }
-  *size = FileSizeOf(file);
-  // Asking for one byte more than the size shows a file whose size does
-  // not fit in 32 bits (a 4 GB + 10 byte file reports 10 bytes).
-  uint8_t bytes[kChipSize + 1];
+  std::string bytes;
   const char* error = nullptr;
-  if (*size > kChipSize) {
-    error = "*.bin文件不能大于4k";
-  } else {
-    const uint32_t got = ReadFileBytes(file, bytes, *size + 1);
-    if (got < *size) error = "读文件出错!";
-    if (got > *size) error = "*.bin文件不能大于4k";
+  switch (ReadFileToString(path, &bytes, kChipSize)) {
+    case ReadResult::kRead:
+      break;
+    case ReadResult::kNotOpened:
+      error = "Could not open *.jmu.";
+      break;
+    case ReadResult::kTooLarge:
+      error = "*.bin文件不能大于4k";
+      break;
+    case ReadResult::kNotRead:
+      error = "读文件出错!";
+      break;
   }
-  CloseFileHandle(file);
   if (error != nullptr) {
     host.ShowMessage(error);
     return false;
   }
-  std::memcpy(link.m_codeImage, bytes, *size);
+  *size = static_cast<uint32_t>(bytes.size());
+  std::memcpy(link.m_codeImage, bytes.data(), bytes.size());
   return true;
 }
 
@@ -61,8 +59,8 @@ bool ProgramAndVerify(ProgrammerLink& link, uint32_t address, uint8_t data) {
 }  // namespace
 
 unsigned RunWriteChipJob(ProgrammerLink& link, JobHost& host,
-                         const std::string& log_directory) {
-  std::string path;
+                         const FilePath& log_directory) {
+  FilePath path;
   if (!host.ChooseOpenFile(&path)) return 0;
   uint32_t size = 0;
   if (!LoadImage(link, host, path, &size)) return 0;

@@ -15,7 +15,7 @@ constexpr int kVerifyPasses = 10;
 // verified by reading it back (every read stored in link.m_readImage) and
 // programmed again after each pass of three failed reads; an address still
 // failing after ten passes gets a line in the bad-block log in
-// `log_directory` (ending in its separator). Shows "ADDR=%X,DATA=%X" in the
+// the folder `log_directory`. Shows "ADDR=%X,DATA=%X" in the
 // write-status label per address. Messages: "Could not open *.jmu.",
 // "*.bin文件不能大于4k", "读文件出错!" (each ends the job before the log is
 // touched) and "Could not creat *.*." (programming goes on without a log).
@@ -23,6 +23,6 @@ constexpr int kVerifyPasses = 10;
 // and still ends and closes the log. The caller owns the thread and the
 // claim on the chip. Returns 0.
 unsigned RunWriteChipJob(ProgrammerLink& link, JobHost& host,
-                         const std::string& log_directory);
+                         const FilePath& log_directory);
 
 #endif  // TARNWICK_JOBS_WRITE_CHIP_JOB_H_

@@ -157,8 +157,10 @@ TEST_F(WriteChipJobTest, RefusedImagesChangeNothing) {
       {dir_.Path("missing.bin"), {"Could not open *.jmu."}},
       {dir_.Path("big.bin"), {"*.bin文件不能大于4k"}},
       {dir_.Path("huge.bin"), {"*.bin文件不能大于4k"}},
-      // A folder opens for reading, but no byte can be read from it.
-      {dir_.Path("folder.bin"), {"读文件出错!"}},
+      // A folder is not an image file.
+      {dir_.Path("folder.bin"), {"Could not open *.jmu."}},
+      // Opens, but reading it fails at once.
+      {"/proc/self/mem", {"读文件出错!"}},
   };
   dir_.Write(kBadBlockLogName, "an earlier log");
   for (const Case& c : cases) {

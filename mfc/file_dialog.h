@@ -27,8 +27,10 @@ class CFileDialog {
   // IDOK when the user chose a file, IDCANCEL otherwise.
   INT_PTR DoModal();
 
-  // The full path chosen, in GBK.
+  // The full path chosen, in GBK (characters GBK lacks become "?").
   CString GetPathName() const;
+  // The full path chosen, exactly as the system gave it.
+  std::wstring GetPathNameW() const { return m_szFileName; }
 
   OPENFILENAMEW m_ofn;
 

@@ -4,6 +4,10 @@
 #include "mfc/win_app.h"
 
 int AfxMessageBox(const char* lpszText, UINT nType) {
-  return ::MessageBoxW(::GetActiveWindow(), GbkToWide(lpszText).c_str(),
+  return AfxMessageBox(GbkToWide(lpszText).c_str(), nType);
+}
+
+int AfxMessageBox(const wchar_t* lpszText, UINT nType) {
+  return ::MessageBoxW(::GetActiveWindow(), lpszText,
                        GbkToWide(AfxGetAppName()).c_str(), nType);
 }

@@ -9,28 +9,6 @@
 
 namespace {
 
-// The whole content of the file at `path`; false when it cannot be opened.
-bool ReadWholeFile(const std::string& path, std::string* text) {
-  FileHandle f = OpenFileForReading(path);
-  if (!IsOpenFile(f)) return false;
-  text->assign(FileSizeOf(f), '\0');
-  const uint32_t got =
-      text->empty() ? 0 : ReadFileBytes(f, &(*text)[0],
-                                        static_cast<uint32_t>(text->size()));
-  CloseFileHandle(f);
-  text->resize(got);
-  return true;
-}
-
-bool WriteWholeFile(const std::string& path, const std::string& bytes) {
-  FileHandle f = CreateFileAlways(path);
-  if (!IsOpenFile(f)) return false;
-  const uint32_t n = static_cast<uint32_t>(bytes.size());
-  const bool ok = n == 0 || WriteFileBytes(f, bytes.data(), n) == n;
-  CloseFileHandle(f);
-  return ok;
-}
-
 std::string Trim(const std::string& s) {
   const size_t begin = s.find_first_not_of(" \t\r");
   if (begin == std::string::npos) return "";
@@ -193,24 +171,27 @@ std::string FormatBoardSettings(const BoardSettings& s) {
   return text;
 }
 
-bool LoadBoardFiles(const std::string& dir, BoardSettings* settings,
+bool LoadBoardFiles(const FilePath& dir, BoardSettings* settings,
                     std::vector<uint8_t>* flash, std::string* error) {
   *settings = BoardSettings();
   flash->assign(kChipSize, 0xFF);
   std::string text;
-  if (ReadWholeFile(dir + kBoardSettingsFileName, &text)) {
+  const FilePath settings_path = dir / kBoardSettingsFileName;
+  if (ReadFileToString(settings_path, &text) == ReadResult::kRead) {
     BoardSettings parsed;
     std::string why;
     if (!ParseBoardSettings(text, &parsed, &why)) {
-      *error = dir + kBoardSettingsFileName + " " + why;
+      *error = PathForDisplay(settings_path) + " " + why;
       return false;
     }
     *settings = parsed;
   }
-  if (ReadWholeFile(dir + kBoardChipFileName, &text)) {
+  const FilePath chip_path = dir / kBoardChipFileName;
+  if (ReadFileToString(chip_path, &text) == ReadResult::kRead) {
     if (text.size() != kChipSize) {
-      *error = Format("%s%s holds %u bytes, not %u", dir.c_str(),
-                      kBoardChipFileName, static_cast<unsigned>(text.size()),
+      *error = Format("%s holds %u bytes, not %u",
+                      PathForDisplay(chip_path).c_str(),
+                      static_cast<unsigned>(text.size()),
                       static_cast<unsigned>(kChipSize));
       *settings = BoardSettings();
       return false;
@@ -220,18 +201,20 @@ bool LoadBoardFiles(const std::string& dir, BoardSettings* settings,
   return true;
 }
 
-bool SaveChipFile(const std::string& dir, const std::vector<uint8_t>& flash) {
+bool SaveChipFile(const FilePath& dir, const std::vector<uint8_t>& flash) {
   if (flash.size() != kChipSize) return false;
-  return WriteWholeFile(dir + kBoardChipFileName,
-                        std::string(flash.begin(), flash.end()));
+  return WriteStringToFileSafely(dir / kBoardChipFileName,
+                                 std::string(flash.begin(), flash.end())) ==
+         SaveResult::kSaved;
 }
 
-bool SaveSettingsFile(const std::string& dir, const BoardSettings& settings) {
-  return WriteWholeFile(dir + kBoardSettingsFileName,
-                        FormatBoardSettings(settings));
+bool SaveSettingsFile(const FilePath& dir, const BoardSettings& settings) {
+  return WriteStringToFileSafely(dir / kBoardSettingsFileName,
+                                 FormatBoardSettings(settings)) ==
+         SaveResult::kSaved;
 }
 
-bool AppendTraceFile(const std::string& path,
+bool AppendTraceFile(const FilePath& path,
                      const std::vector<std::string>& lines) {
   std::string text;
   for (const std::string& line : lines) text += line + "\n";

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "base/file.h"
 #include "sim/sim_board.h"
 
 // The simulated board kept in a directory, so that a later run sees what an
@@ -29,20 +30,20 @@ constexpr char kBoardSettingsFileName[] = "simboard.ini";
 // The chip's content: exactly 4096 raw bytes, byte n at chip address n.
 constexpr char kBoardChipFileName[] = "simchip.bin";
 
-// Reads both files from `dir` (ending in its separator). A missing settings
+// Reads both files from the folder `dir`. A missing settings
 // file gives the default settings, a missing chip file an erased chip (all
 // 0xFF). Returns false, with the reason in `*error`, for a malformed
 // settings file or a chip file that does not hold 4096 bytes; the outputs
 // then hold the defaults.
-bool LoadBoardFiles(const std::string& dir, BoardSettings* settings,
+bool LoadBoardFiles(const FilePath& dir, BoardSettings* settings,
                     std::vector<uint8_t>* flash, std::string* error);
 
-// Writes the whole chip file (`flash` must hold 4096 bytes). False when it
-// cannot be written completely.
-bool SaveChipFile(const std::string& dir, const std::vector<uint8_t>& flash);
+// Replaces the chip file (`flash` must hold 4096 bytes) safely. False when
+// it cannot be written completely; the old file then stays.
+bool SaveChipFile(const FilePath& dir, const std::vector<uint8_t>& flash);
 
 // Writes the settings file with every key. False when it cannot be written.
-bool SaveSettingsFile(const std::string& dir, const BoardSettings& settings);
+bool SaveSettingsFile(const FilePath& dir, const BoardSettings& settings);
 
 // The settings file's text, and its parser. The parser fills `*settings`
 // from defaults; on an error it returns false with the line and the reason.
@@ -52,7 +53,7 @@ bool ParseBoardSettings(const std::string& text, BoardSettings* settings,
 
 // Appends `lines`, each ended by "\n", to the file at `path`, creating it
 // when missing. False when it cannot be written.
-bool AppendTraceFile(const std::string& path,
+bool AppendTraceFile(const FilePath& path,
                      const std::vector<std::string>& lines);
 
 #endif  // TARNWICK_SIM_BOARD_FILES_H_

@@ -42,8 +42,8 @@ struct SimDll {
   HMODULE module = nullptr;
   SimBoard* board = nullptr;  // null until loaded; lives until process end
   Trace trace;
-  std::string dir;             // GBK, ends in its separator
-  std::string trace_path;      // GBK; empty: no trace file
+  FilePath dir;
+  FilePath trace_path;         // empty: no trace file
   std::vector<uint8_t> saved;  // the chip as last loaded or written
   int ops_since_flush = 0;
 };
@@ -59,19 +59,14 @@ void Report(const std::string& text) {
   OutputDebugStringA(line.c_str());
 }
 
-bool IsAbsolutePath(const std::string& path) {
-  return (path.size() >= 2 && path[1] == ':') ||
-         (!path.empty() && (path[0] == '\\' || path[0] == '/'));
-}
-
 bool LoadBoard(SimDll& d) {
   if (d.board != nullptr) return true;
-  const std::string dir = ModuleDirectory(d.module);
+  const FilePath dir = ModuleDirectory(d.module);
   BoardSettings settings;
   std::vector<uint8_t> flash;
   std::string error;
   if (!LoadBoardFiles(dir, &settings, &flash, &error)) {
-    Report("cannot load the board from " + dir + ": " + error);
+    Report("cannot load the board from " + PathForDisplay(dir) + ": " + error);
     return false;
   }
   d.board = new SimBoard(RealClock(), settings);
@@ -79,9 +74,7 @@ bool LoadBoard(SimDll& d) {
   d.saved = d.board->Flash();
   d.dir = dir;
   if (!settings.trace_file.empty()) {
-    d.trace_path = IsAbsolutePath(settings.trace_file)
-                       ? settings.trace_file
-                       : dir + settings.trace_file;
+    d.trace_path = dir / std::filesystem::u8path(settings.trace_file);
     d.board->SetTrace(&d.trace);
   }
   return true;
@@ -93,7 +86,7 @@ void FlushTrace(SimDll& d) {
   const std::vector<std::string> lines = d.trace.TakeLines();
   if (lines.empty()) return;
   if (!AppendTraceFile(d.trace_path, lines))
-    Report("cannot append to the trace file " + d.trace_path);
+    Report("cannot append to the trace file " + PathForDisplay(d.trace_path));
 }
 
 void SaveIfChanged(SimDll& d) {
@@ -103,7 +96,8 @@ void SaveIfChanged(SimDll& d) {
   if (SaveChipFile(d.dir, flash))
     d.saved = flash;
   else
-    Report("cannot write the chip file " + d.dir + kBoardChipFileName);
+    Report("cannot write the chip file " +
+           PathForDisplay(d.dir / kBoardChipFileName));
 }
 
 void CountOperation(SimDll& d) {

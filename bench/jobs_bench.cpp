@@ -21,14 +21,6 @@ constexpr double kWriteFloorS = 1.0 + kChipSize * 0.003;
 constexpr double kWriteRatioTarget = 1.03;
 constexpr double kReadTargetS = 0.25;
 
-bool WriteAll(const std::string& path, const std::vector<uint8_t>& bytes) {
-  FileHandle f = CreateFileAlways(path);
-  const uint32_t n = static_cast<uint32_t>(bytes.size());
-  const bool ok = IsOpenFile(f) && WriteFileBytes(f, bytes.data(), n) == n;
-  CloseFileHandle(f);
-  return ok;
-}
-
 double Seconds(Clock* clock, uint64_t start_us) {
   return static_cast<double>(clock->NowUs() - start_us) / 1e6;
 }
@@ -48,9 +40,8 @@ double SleepsAlone(Clock* clock) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  // Scratch files go in the given directory (ending in its separator), or
-  // beside the executable.
-  const std::string dir = argc > 1 ? argv[1] : ExecutableDirectory();
+  // Scratch files go in the given folder, or beside the executable.
+  const FilePath dir = argc > 1 ? FilePath(argv[1]) : ExecutableDirectory();
   Clock* clock = RealClock();
   SimBoard board(clock, BoardSettings());
   ProgrammerLink link(&board, clock);
@@ -60,9 +51,11 @@ int main(int argc, char** argv) {
   for (uint32_t a = 0; a < kChipSize; ++a)
     image[a] = static_cast<uint8_t>(a * 13 + (a >> 8));
   ScriptedJobHost host;
-  host.open_path = dir + "bench-image.bin";
-  host.save_path = dir + "bench-read.bin";
-  if (!WriteAll(host.open_path, image)) {
+  host.open_path = (dir / "bench-image.bin").string();
+  host.save_path = (dir / "bench-read.bin").string();
+  if (WriteStringToFileSafely(host.open_path,
+                              std::string(image.begin(), image.end())) !=
+      SaveResult::kSaved) {
     std::fprintf(stderr, "cannot write %s\n", host.open_path.c_str());
     return 2;
   }
@@ -89,9 +82,10 @@ int main(int argc, char** argv) {
   std::printf("the same sleeps alone: %.3f s, ratio %.4f; job over them: %.4f\n",
               sleeps_s, sleeps_s / kWriteFloorS, write_s / sleeps_s);
   std::printf("protocol violations: %zu\n", board.Violations().size());
-  std::remove(host.open_path.c_str());
-  std::remove(host.save_path.c_str());
-  std::remove((dir + kBadBlockLogName).c_str());
+  std::error_code ignored;
+  std::filesystem::remove(host.open_path, ignored);
+  std::filesystem::remove(host.save_path, ignored);
+  std::filesystem::remove(dir / FileNameFromGbk(kBadBlockLogName), ignored);
   const bool ok = written && read && board.Violations().empty() &&
                   ratio <= kWriteRatioTarget && read_s < kReadTargetS;
   return ok ? 0 : 1;
