@@ -9,6 +9,7 @@
 #include "base/clock.h"
 #include "base/file.h"
 #include "base/gbk.h"
+#include "chip/chip_operations.h"
 #include "config/port_config.h"
 #include "jobs/read_chip_job.h"
 #include "jobs/write_chip_job.h"
@@ -122,20 +123,18 @@ bool CProgrammerDlg::BeginChipCommand() {
 
 void CProgrammerDlg::OnReadSignature() {
   if (!BeginChipCommand()) return;
-  const int at32 = ReadSignatureByte(0x32);
-  const int at31 = ReadSignatureByte(0x31);
-  const int at30 = ReadSignatureByte(0x30);
+  const Signature signature = ReadSignature(*this);
   EndActivity();
   CString text;
-  text.Format("30H=%X,\t31H=%X,\t32H=%X", static_cast<unsigned>(at30 & 0xFF),
-              static_cast<unsigned>(at31 & 0xFF),
-              static_cast<unsigned>(at32 & 0xFF));
+  text.Format("30H=%X,\t31H=%X,\t32H=%X", unsigned{signature.at30},
+              unsigned{signature.at31}, unsigned{signature.at32});
   SetDlgItemText(IDC_SIGNATURE_TEXT, text);
 }
 
 void CProgrammerDlg::OnEraseChip() {
   if (!BeginChipCommand()) return;
-  EraseChip();
+  NoProgress progress;
+  Erase(*this, progress);
   EndActivity();
 }
 

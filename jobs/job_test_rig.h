@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "base/virtual_clock.h"
-#include "jobs/cycle_counting_port.h"
+#include "chip/cycle_counting_port.h"
 #include "jobs/scripted_job_host.h"
 #include "link/programmer_link.h"
 #include "sim/sim_board.h"

@@ -5,18 +5,17 @@
 
 #include "base/file.h"
 #include "base/format.h"
+#include "chip/chip_operations.h"
+#include "jobs/job_progress.h"
 
 unsigned RunReadChipJob(ProgrammerLink& link, JobHost& host) {
-  Clock* clock = link.clock();
-  for (uint32_t a = 0; a < kChipSize; ++a) {
-    if (host.StopRequested()) return 0;
-    const uint8_t b = static_cast<uint8_t>(link.ReadCodeByte(a));
-    link.m_readImage[a] = b;
-    host.SetReadStatus(Format("ADDR=%X,\tDATA=%X", a, b));
-    clock->SleepMs(0);
-  }
+  JobProgress progress(host, [&host](const Progress& p) {
+    host.SetReadStatus(Format("ADDR=%X,\tDATA=%X", p.address, p.byte));
+  });
+  const OperationResult read =
+      ReadChip(link, 0, kChipSize, link.m_readImage, progress);
   // A program that is closing gets no Save As dialog.
-  if (host.StopRequested()) return 0;
+  if (read.outcome == Outcome::kStopped || host.StopRequested()) return 0;
 
   FilePath path;
   if (!host.ChooseSaveFile(&path)) return 0;

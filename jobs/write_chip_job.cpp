@@ -2,10 +2,13 @@
 
 #include <cstdint>
 #include <cstring>
+#include <vector>
 
 #include "base/file.h"
 #include "base/format.h"
+#include "chip/chip_operations.h"
 #include "jobs/bad_block_log.h"
+#include "jobs/job_progress.h"
 
 namespace {
 
@@ -40,22 +43,6 @@ bool LoadImage(ProgrammerLink& link, JobHost& host, const FilePath& path,
   return true;
 }
 
-// Programs `data` at `address` and reads it back until it verifies, giving
-// it ten passes of three reads with a program cycle after each failed pass.
-// Every value read is left in link.m_readImage. True when it verified.
-bool ProgramAndVerify(ProgrammerLink& link, uint32_t address, uint8_t data) {
-  link.WriteCodeByte(address, data);
-  for (int pass = 0; pass < kVerifyPasses; ++pass) {
-    for (int read = 0; read < kReadsPerPass; ++read) {
-      const uint8_t value = static_cast<uint8_t>(link.ReadCodeByte(address));
-      link.m_readImage[address] = value;
-      if (value == data) return true;
-    }
-    link.WriteCodeByte(address, data);
-  }
-  return false;
-}
-
 }  // namespace
 
 unsigned RunWriteChipJob(ProgrammerLink& link, JobHost& host,
@@ -67,19 +54,21 @@ unsigned RunWriteChipJob(ProgrammerLink& link, JobHost& host,
 
   CloseBadBlockLog(link);
   AppendBadBlockLog(link, host, log_directory, "坏块记录开始:\r\n");
-  Clock* clock = link.clock();
-  clock->SleepMs(1000);
-  for (uint32_t a = 0; a < size; ++a) {
-    if (host.StopRequested()) break;
-    const uint8_t d = link.m_codeImage[a];
-    if (!ProgramAndVerify(link, a, d)) {
-      AppendBadBlockLog(link, host, log_directory,
-                        Format("写地址%X失败,写数据%X,效验数据%X\r\n", a, d,
-                               link.m_readImage[a]));
-    }
-    host.SetWriteStatus(Format("ADDR=%X,DATA=%X", a, link.m_readImage[a]));
-    clock->SleepMs(0);
-  }
+  link.clock()->SleepMs(1000);
+  std::vector<uint32_t> addresses(size);
+  for (uint32_t a = 0; a < size; ++a) addresses[a] = a;
+  JobProgress progress(
+      host,
+      [&host](const Progress& p) {
+        host.SetWriteStatus(Format("ADDR=%X,DATA=%X", p.address, p.byte));
+      },
+      [&](const ByteFailure& f) {
+        AppendBadBlockLog(link, host, log_directory,
+                          Format("写地址%X失败,写数据%X,效验数据%X\r\n",
+                                 f.address, f.expected, f.actual));
+      });
+  ProgramAndVerify(link, link.m_codeImage, addresses, link.m_readImage,
+                   progress);
   AppendBadBlockLog(link, host, log_directory, "坏块记录结束:\r\n");
   CloseBadBlockLog(link);
   return 0;

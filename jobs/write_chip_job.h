@@ -6,10 +6,6 @@
 #include "jobs/job_host.h"
 #include "link/programmer_link.h"
 
-// Verification limits: reads per pass and passes per address.
-constexpr int kReadsPerPass = 3;
-constexpr int kVerifyPasses = 10;
-
 // Asks for an image file (0 to 4096 bytes, opened for reading only), loads
 // it into link.m_codeImage and programs it from address 0 up, each byte
 // verified by reading it back (every read stored in link.m_readImage) and

@@ -61,42 +61,6 @@ TEST_F(WriteChipJobTest, WholeChipThatVerifiesLogsOnlyStartAndEnd) {
   EXPECT_EQ((1000u + 3u * kChipSize) * 1000u, clock_.NowUs());
 }
 
-// One address per outcome of the verification; reads are spoiled in front
-// of the board so the byte verifies at read k of pass r, or never.
-TEST_F(WriteChipJobTest, VerificationPassesCountAsAgreed) {
-  struct Case {
-    int spoiled;  // read cycles that come back wrong
-    int programs, reads;
-    bool fails;
-  } cases[] = {
-      {0, 1, 1, false},   {1, 1, 2, false},     {2, 1, 3, false},
-      {3, 2, 4, false},   {13, 5, 14, false},   {29, 10, 30, false},
-      {30, 11, 30, true}, {1000, 11, 30, true},
-  };
-  const uint32_t n = sizeof cases / sizeof cases[0];
-  const std::string image = Image(n);
-  for (uint32_t a = 0; a < n; ++a) port_.spoiled_reads[a] = cases[a].spoiled;
-  Program(image);
-
-  std::string log = kStart;
-  for (uint32_t a = 0; a < n; ++a) {
-    SCOPED_TRACE(cases[a].spoiled);
-    const uint8_t d = static_cast<uint8_t>(image[a]);
-    EXPECT_EQ(cases[a].programs, port_.programs[a]);
-    EXPECT_EQ(cases[a].reads, port_.reads[a]);
-    // A failing address keeps the thirtieth value read: d ^ 30.
-    const uint8_t last = cases[a].fails ? d ^ 30 : d;
-    EXPECT_EQ(last, link_.m_readImage[a]);
-    if (cases[a].fails) log += FailLine(a, d, last);
-  }
-  EXPECT_EQ(log + kEnd, Log());
-  EXPECT_EQ(image, Flash(n));
-  EXPECT_EQ(
-      Format("ADDR=%X,DATA=%X", n - 1, static_cast<uint8_t>(image[n - 1]) ^ 30),
-      host_.write_status);
-  ExpectEnded();
-}
-
 // Chips that never read back what was written: one line per failing
 // address with the byte written and the byte last read. Run one after the
 // other, each run's log replaces the one before.

@@ -38,11 +38,15 @@ bool ProgrammerLink::InitializeWinIo() { return port_->InitializeWinIo(); }
 void ProgrammerLink::ShutdownWinIo() { port_->ShutdownWinIo(); }
 
 bool ProgrammerLink::SetPortVal(uint16_t port, uint32_t value, int size) {
-  return port_->SetPortVal(port, value, size);
+  const bool ok = port_->SetPortVal(port, value, size);
+  if (!ok) ++port_failures_;
+  return ok;
 }
 
 bool ProgrammerLink::GetPortVal(uint16_t port, uint32_t* value, int size) {
-  return port_->GetPortVal(port, value, size);
+  const bool ok = port_->GetPortVal(port, value, size);
+  if (!ok) ++port_failures_;
+  return ok;
 }
 
 uint8_t ProgrammerLink::ModeHighByte(uint32_t address, int mode) {

@@ -49,7 +49,8 @@ class ProgrammerLink {
   // any other mode leaves it and returns 1. `bit` must be 0 to 7.
   int SetModeBit(uint8_t* target, int bit, int mode);
 
-  // The port-access operations, passed through to the port seam.
+  // The port-access operations, passed through to the port seam. A port
+  // call the seam refuses is counted (the cycles themselves go on).
   bool InitializeWinIo();
   void ShutdownWinIo();
   bool SetPortVal(uint16_t port, uint32_t value, int size);
@@ -75,6 +76,9 @@ class ProgrammerLink {
 
   // The clock the cycles sleep on; jobs pause and yield through it too.
   Clock* clock() const { return clock_; }
+
+  // Port reads and writes the seam has refused so far.
+  uint32_t port_failures() const { return port_failures_.load(); }
 
   // The working state, in its declaration order.
   uint8_t m_clearMask[8];
@@ -103,6 +107,7 @@ class ProgrammerLink {
   PortIo* port_;
   Clock* clock_;
   std::atomic<bool> busy_{false};
+  std::atomic<uint32_t> port_failures_{0};
 };
 
 #endif  // TARNWICK_LINK_PROGRAMMER_LINK_H_

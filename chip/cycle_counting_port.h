@@ -1,5 +1,5 @@
-#ifndef TARNWICK_JOBS_CYCLE_COUNTING_PORT_H_
-#define TARNWICK_JOBS_CYCLE_COUNTING_PORT_H_
+#ifndef TARNWICK_CHIP_CYCLE_COUNTING_PORT_H_
+#define TARNWICK_CHIP_CYCLE_COUNTING_PORT_H_
 
 #include <cstdint>
 #include <map>
@@ -60,4 +60,4 @@ class CycleCountingPort : public PortIo {
   uint32_t spoil_ = 0;
 };
 
-#endif  // TARNWICK_JOBS_CYCLE_COUNTING_PORT_H_
+#endif  // TARNWICK_CHIP_CYCLE_COUNTING_PORT_H_

@@ -1,0 +1,139 @@
+#include "chip/chip_operations.h"
+
+namespace {
+
+// Counts the link's refused port calls over one operation.
+class PortFailureWatch {
+ public:
+  explicit PortFailureWatch(const ProgrammerLink& link)
+      : link_(link), before_(link.port_failures()) {}
+  bool Failed() const { return link_.port_failures() != before_; }
+
+ private:
+  const ProgrammerLink& link_;
+  uint32_t before_;
+};
+
+// Reads `address` up to kReadsPerPass times, stopping at the first read
+// equal to `want`. Returns the last value read.
+uint8_t ReadUntil(ProgrammerLink& link, uint32_t address, uint8_t want) {
+  uint8_t value = 0;
+  for (int read = 0; read < kReadsPerPass; ++read) {
+    value = static_cast<uint8_t>(link.ReadCodeByte(address));
+    if (value == want) break;
+  }
+  return value;
+}
+
+// Programs `data` at `address` and verifies it; true when it verified.
+// Every value read goes to *read_back.
+bool ProgramByte(ProgrammerLink& link, uint32_t address, uint8_t data,
+                 uint8_t* read_back) {
+  link.WriteCodeByte(address, data);
+  for (int pass = 0; pass < kVerifyPasses; ++pass) {
+    for (int read = 0; read < kReadsPerPass; ++read) {
+      *read_back = static_cast<uint8_t>(link.ReadCodeByte(address));
+      if (*read_back == data) return true;
+    }
+    link.WriteCodeByte(address, data);
+  }
+  return false;
+}
+
+}  // namespace
+
+OperationResult ReadChip(ProgrammerLink& link, uint32_t first, uint32_t count,
+                         uint8_t* out, ProgressSink& sink) {
+  PortFailureWatch watch(link);
+  OperationResult result;
+  for (uint32_t n = 0; n < count; ++n) {
+    if (sink.StopRequested()) {
+      result.outcome = Outcome::kStopped;
+      break;
+    }
+    const uint32_t address = first + n;
+    out[n] = static_cast<uint8_t>(link.ReadCodeByte(address));
+    ++result.handled;
+    sink.OnProgress({Stage::kRead, address, n + 1, count, out[n]});
+    link.clock()->SleepMs(0);
+  }
+  result.port_failed = watch.Failed();
+  return result;
+}
+
+OperationResult ProgramAndVerify(ProgrammerLink& link, const uint8_t* image,
+                                 const std::vector<uint32_t>& addresses,
+                                 uint8_t* read_back, ProgressSink& sink) {
+  PortFailureWatch watch(link);
+  OperationResult result;
+  const uint32_t total = static_cast<uint32_t>(addresses.size());
+  for (uint32_t address : addresses) {
+    if (sink.StopRequested()) {
+      result.outcome = Outcome::kStopped;
+      break;
+    }
+    const uint8_t data = image[address];
+    if (!ProgramByte(link, address, data, &read_back[address])) {
+      const ByteFailure failure{address, data, read_back[address]};
+      result.failures.push_back(failure);
+      sink.OnFailure(failure);
+    }
+    ++result.handled;
+    sink.OnProgress(
+        {Stage::kProgram, address, result.handled, total, read_back[address]});
+    link.clock()->SleepMs(0);
+  }
+  result.port_failed = watch.Failed();
+  return result;
+}
+
+OperationResult Verify(ProgrammerLink& link, const uint8_t* image,
+                       uint32_t size, ProgressSink& sink, Stage stage) {
+  PortFailureWatch watch(link);
+  OperationResult result;
+  for (uint32_t address = 0; address < size; ++address) {
+    if (sink.StopRequested()) {
+      result.outcome = Outcome::kStopped;
+      break;
+    }
+    const uint8_t value = ReadUntil(link, address, image[address]);
+    if (value != image[address]) {
+      const ByteFailure failure{address, image[address], value};
+      result.failures.push_back(failure);
+      sink.OnFailure(failure);
+    }
+    ++result.handled;
+    sink.OnProgress({stage, address, address + 1, size, value});
+    link.clock()->SleepMs(0);
+  }
+  result.port_failed = watch.Failed();
+  return result;
+}
+
+OperationResult BlankCheck(ProgrammerLink& link, uint32_t size,
+                           ProgressSink& sink) {
+  const std::vector<uint8_t> blank(size, 0xFF);
+  return Verify(link, blank.data(), size, sink, Stage::kBlankCheck);
+}
+
+OperationResult Erase(ProgrammerLink& link, ProgressSink& sink) {
+  PortFailureWatch watch(link);
+  OperationResult result;
+  if (sink.StopRequested()) {
+    result.outcome = Outcome::kStopped;
+    return result;
+  }
+  link.EraseChip();
+  result.handled = 1;
+  sink.OnProgress({Stage::kErase, 0, 1, 1, 0xFF});
+  result.port_failed = watch.Failed();
+  return result;
+}
+
+Signature ReadSignature(ProgrammerLink& link) {
+  Signature s;
+  s.at32 = static_cast<uint8_t>(link.ReadSignatureByte(0x32));
+  s.at31 = static_cast<uint8_t>(link.ReadSignatureByte(0x31));
+  s.at30 = static_cast<uint8_t>(link.ReadSignatureByte(0x30));
+  return s;
+}

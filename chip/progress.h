@@ -1,0 +1,48 @@
+#ifndef TARNWICK_CHIP_PROGRESS_H_
+#define TARNWICK_CHIP_PROGRESS_H_
+
+#include <cstdint>
+
+// What a chip operation is doing.
+enum class Stage {
+  kRead,        // reading program memory
+  kErase,       // the erase cycle
+  kProgram,     // programming bytes, each verified by reading it back
+  kVerify,      // comparing program memory with an image
+  kBlankCheck,  // checking that program memory is erased
+  kSignature,   // reading the signature bytes
+};
+
+// One step of an operation, reported after each address.
+struct Progress {
+  Stage stage = Stage::kRead;
+  uint32_t address = 0;  // the address just handled
+  uint32_t done = 0;     // addresses handled so far in this stage, this one too
+  uint32_t total = 0;    // addresses this stage handles in all
+  uint8_t byte = 0;      // the byte read there last
+};
+
+// A byte that does not hold what it should.
+struct ByteFailure {
+  uint32_t address = 0;
+  uint8_t expected = 0;  // the byte written, or the image's byte
+  uint8_t actual = 0;    // the byte read back last
+};
+
+// Where an operation reports as it goes, and learns that it should stop.
+// Called on the operation's thread.
+class ProgressSink {
+ public:
+  virtual ~ProgressSink() = default;
+
+  // After each address.
+  virtual void OnProgress(const Progress& progress) = 0;
+
+  // At once when an address fails, before its OnProgress.
+  virtual void OnFailure(const ByteFailure& failure) { (void)failure; }
+
+  // Looked at before each address: true stops the operation there.
+  virtual bool StopRequested() = 0;
+};
+
+#endif  // TARNWICK_CHIP_PROGRESS_H_
