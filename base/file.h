@@ -78,6 +78,9 @@ FilePath ExecutableDirectory();
 // (on Windows converted from code page 936; elsewhere the bytes as they are).
 FilePath FileNameFromGbk(const std::string& gbk);
 
+// A path given as UTF-8 text (a command-line argument, a settings file).
+FilePath PathFromUtf8(const std::string& utf8);
+
 // `path` as UTF-8, for messages. On Windows a name that UTF-16 holds but
 // UTF-8 cannot (a lone surrogate) shows U+FFFD in its place.
 std::string PathForDisplay(const FilePath& path);

@@ -175,3 +175,5 @@ FilePath ExecutableDirectory() {
 std::string PathForDisplay(const FilePath& path) { return path.string(); }
 
 FilePath FileNameFromGbk(const std::string& gbk) { return FilePath(gbk); }
+
+FilePath PathFromUtf8(const std::string& utf8) { return FilePath(utf8); }

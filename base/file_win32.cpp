@@ -166,3 +166,14 @@ std::string PathForDisplay(const FilePath& path) {
 FilePath FileNameFromGbk(const std::string& gbk) {
   return FilePath(GbkToWide(gbk));
 }
+
+FilePath PathFromUtf8(const std::string& utf8) {
+  if (utf8.empty()) return FilePath();
+  const int n = ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(),
+                                      static_cast<int>(utf8.size()), nullptr,
+                                      0);
+  std::wstring wide(static_cast<size_t>(n), L'\0');
+  ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()),
+                        &wide[0], n);
+  return FilePath(wide);
+}

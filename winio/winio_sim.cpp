@@ -22,15 +22,14 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
 
 #include "base/clock.h"
 #include "base/module_directory_win32.h"
-#include "sim/board_files.h"
-#include "sim/sim_board.h"
-#include "sim/trace.h"
+#include "sim/board_session.h"
 #include "winio/winio_api.h"
 
 namespace {
@@ -40,11 +39,8 @@ constexpr int kTraceFlushOps = 65536;
 struct SimDll {
   std::mutex mutex;
   HMODULE module = nullptr;
-  SimBoard* board = nullptr;  // null until loaded; lives until process end
-  Trace trace;
-  FilePath dir;
-  FilePath trace_path;         // empty: no trace file
-  std::vector<uint8_t> saved;  // the chip as last loaded or written
+  // Null until loaded; lives until the process ends.
+  std::unique_ptr<BoardSession> session;
   int ops_since_flush = 0;
 };
 
@@ -60,44 +56,26 @@ void Report(const std::string& text) {
 }
 
 bool LoadBoard(SimDll& d) {
-  if (d.board != nullptr) return true;
+  if (d.session != nullptr) return true;
   const FilePath dir = ModuleDirectory(d.module);
-  BoardSettings settings;
-  std::vector<uint8_t> flash;
   std::string error;
-  if (!LoadBoardFiles(dir, &settings, &flash, &error)) {
+  d.session = BoardSession::Open(dir, RealClock(), &error);
+  if (d.session == nullptr) {
     Report("cannot load the board from " + PathForDisplay(dir) + ": " + error);
     return false;
-  }
-  d.board = new SimBoard(RealClock(), settings);
-  d.board->SetFlash(flash);
-  d.saved = d.board->Flash();
-  d.dir = dir;
-  if (!settings.trace_file.empty()) {
-    d.trace_path = dir / std::filesystem::u8path(settings.trace_file);
-    d.board->SetTrace(&d.trace);
   }
   return true;
 }
 
 void FlushTrace(SimDll& d) {
   d.ops_since_flush = 0;
-  if (d.trace_path.empty()) return;
-  const std::vector<std::string> lines = d.trace.TakeLines();
-  if (lines.empty()) return;
-  if (!AppendTraceFile(d.trace_path, lines))
-    Report("cannot append to the trace file " + PathForDisplay(d.trace_path));
+  std::string error;
+  if (!d.session->FlushTrace(&error)) Report(error);
 }
 
 void SaveIfChanged(SimDll& d) {
-  if (d.board == nullptr) return;
-  const std::vector<uint8_t> flash = d.board->Flash();
-  if (flash == d.saved) return;
-  if (SaveChipFile(d.dir, flash))
-    d.saved = flash;
-  else
-    Report("cannot write the chip file " +
-           PathForDisplay(d.dir / kBoardChipFileName));
+  std::string error;
+  if (!d.session->SaveChipIfChanged(&error)) Report(error);
 }
 
 void CountOperation(SimDll& d) {
@@ -109,15 +87,15 @@ void CountOperation(SimDll& d) {
 extern "C" bool __stdcall InitializeWinIo() {
   std::lock_guard<std::mutex> lock(dll->mutex);
   if (!LoadBoard(*dll)) return false;
-  const bool ok = dll->board->InitializeWinIo();
+  const bool ok = dll->session->board().InitializeWinIo();
   CountOperation(*dll);
   return ok;
 }
 
 extern "C" void __stdcall ShutdownWinIo() {
   std::lock_guard<std::mutex> lock(dll->mutex);
-  if (dll->board == nullptr) return;
-  dll->board->ShutdownWinIo();
+  if (dll->session == nullptr) return;
+  dll->session->board().ShutdownWinIo();
   SaveIfChanged(*dll);
   FlushTrace(*dll);
 }
@@ -126,12 +104,12 @@ extern "C" bool __stdcall GetPortVal(WORD wPortAddr, PDWORD pdwPortVal,
                                      BYTE bSize) {
   std::lock_guard<std::mutex> lock(dll->mutex);
   if (pdwPortVal == nullptr) return false;
-  if (dll->board == nullptr) {
+  if (dll->session == nullptr) {
     *pdwPortVal = 0xFF;
     return false;
   }
   uint32_t value = 0;
-  const bool ok = dll->board->GetPortVal(wPortAddr, &value, bSize);
+  const bool ok = dll->session->board().GetPortVal(wPortAddr, &value, bSize);
   *pdwPortVal = value;
   CountOperation(*dll);
   return ok;
@@ -140,8 +118,8 @@ extern "C" bool __stdcall GetPortVal(WORD wPortAddr, PDWORD pdwPortVal,
 extern "C" bool __stdcall SetPortVal(WORD wPortAddr, DWORD dwPortVal,
                                      BYTE bSize) {
   std::lock_guard<std::mutex> lock(dll->mutex);
-  if (dll->board == nullptr) return false;
-  const bool ok = dll->board->SetPortVal(wPortAddr, dwPortVal, bSize);
+  if (dll->session == nullptr) return false;
+  const bool ok = dll->session->board().SetPortVal(wPortAddr, dwPortVal, bSize);
   CountOperation(*dll);
   return ok;
 }
@@ -155,8 +133,10 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID) {
     // inside a call holding the lock; the board's state is then only saved
     // if the lock is free, never waited for.
     if (dll->mutex.try_lock()) {
-      SaveIfChanged(*dll);
-      FlushTrace(*dll);
+      if (dll->session != nullptr) {
+        SaveIfChanged(*dll);
+        FlushTrace(*dll);
+      }
       dll->mutex.unlock();
     }
   }

@@ -1,0 +1,49 @@
+#include "sim/board_session.h"
+
+#include "sim/board_files.h"
+
+std::unique_ptr<BoardSession> BoardSession::Open(const FilePath& dir,
+                                                 Clock* clock,
+                                                 std::string* error) {
+  BoardSettings settings;
+  std::vector<uint8_t> flash;
+  if (!LoadBoardFiles(dir, &settings, &flash, error)) return nullptr;
+  std::unique_ptr<BoardSession> session(
+      new BoardSession(dir, clock, settings));
+  session->board_.SetFlash(flash);
+  session->saved_ = session->board_.Flash();
+  return session;
+}
+
+BoardSession::BoardSession(const FilePath& dir, Clock* clock,
+                           const BoardSettings& settings)
+    : dir_(dir), board_(clock, settings) {
+  if (!settings.trace_file.empty()) {
+    // An absolute name replaces the folder.
+    trace_path_ = dir / PathFromUtf8(settings.trace_file);
+    board_.SetTrace(&trace_);
+  }
+}
+
+bool BoardSession::SaveChipIfChanged(std::string* error) {
+  const std::vector<uint8_t> flash = board_.Flash();
+  if (flash == saved_) return true;
+  if (!SaveChipFile(dir_, flash)) {
+    *error = "cannot write the chip file " +
+             PathForDisplay(dir_ / kBoardChipFileName);
+    return false;
+  }
+  saved_ = flash;
+  return true;
+}
+
+bool BoardSession::FlushTrace(std::string* error) {
+  if (trace_path_.empty()) return true;
+  const std::vector<std::string> lines = trace_.TakeLines();
+  if (lines.empty()) return true;
+  if (!AppendTraceFile(trace_path_, lines)) {
+    *error = "cannot append to the trace file " + PathForDisplay(trace_path_);
+    return false;
+  }
+  return true;
+}

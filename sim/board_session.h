@@ -1,0 +1,54 @@
+#ifndef TARNWICK_SIM_BOARD_SESSION_H_
+#define TARNWICK_SIM_BOARD_SESSION_H_
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "base/clock.h"
+#include "base/file.h"
+#include "sim/sim_board.h"
+#include "sim/trace.h"
+
+// A simulated board kept in a folder (sim/board_files.h): its settings and
+// chip are loaded from there, and the chip is saved back and the trace
+// appended to the settings' trace file when the session says so. Both the
+// simulated WINIO.dll and the command line's --sim run a board this way.
+// Not thread-safe; the board itself is.
+class BoardSession {
+ public:
+  // Loads the board from `dir`, its chip timed by `clock` (which must
+  // outlive the session). Null, with the reason in *error, when the
+  // settings or chip file cannot be used.
+  static std::unique_ptr<BoardSession> Open(const FilePath& dir, Clock* clock,
+                                            std::string* error);
+
+  SimBoard& board() { return board_; }
+  const FilePath& dir() const { return dir_; }
+
+  // The settings' trace file (relative names are taken from the board's
+  // folder, absolute ones as they are); empty when none is set.
+  const FilePath& trace_path() const { return trace_path_; }
+
+  // Writes the chip file when the chip changed since it was loaded or last
+  // saved. False, with the reason in *error, when it could not be written;
+  // the old file then stays.
+  bool SaveChipIfChanged(std::string* error);
+
+  // Appends the trace lines gathered since the last call to the trace
+  // file, if one is set. False, with the reason in *error, on failure.
+  bool FlushTrace(std::string* error);
+
+ private:
+  BoardSession(const FilePath& dir, Clock* clock,
+               const BoardSettings& settings);
+
+  FilePath dir_;
+  FilePath trace_path_;
+  Trace trace_;
+  SimBoard board_;
+  std::vector<uint8_t> saved_;  // the chip as last loaded or saved
+};
+
+#endif  // TARNWICK_SIM_BOARD_SESSION_H_
