@@ -74,7 +74,8 @@ OperationResult ProgramAndVerify(ProgrammerLink& link, const uint8_t* image,
     }
     const uint8_t data = image[address];
     if (!ProgramByte(link, address, data, &read_back[address])) {
-      const ByteFailure failure{address, data, read_back[address]};
+      const ByteFailure failure{Stage::kProgram, address, data,
+                                 read_back[address]};
       result.failures.push_back(failure);
       sink.OnFailure(failure);
     }
@@ -98,7 +99,7 @@ OperationResult Verify(ProgrammerLink& link, const uint8_t* image,
     }
     const uint8_t value = ReadUntil(link, address, image[address]);
     if (value != image[address]) {
-      const ByteFailure failure{address, image[address], value};
+      const ByteFailure failure{stage, address, image[address], value};
       result.failures.push_back(failure);
       sink.OnFailure(failure);
     }

@@ -46,7 +46,8 @@ TEST_F(ChipTest, ProgramAndVerifyCountsCyclesPerOutcome) {
     const uint8_t last = cases[a].fails ? image[a] ^ 30 : image[a];
     EXPECT_EQ(last, read_back[a]);
     EXPECT_EQ(last, sink_.steps[a].byte);
-    if (cases[a].fails) failures.push_back({a, image[a], last});
+    if (cases[a].fails)
+      failures.push_back({Stage::kProgram, a, image[a], last});
   }
   EXPECT_EQ(Outcome::kDone, result.outcome);
   EXPECT_EQ(n, result.handled);

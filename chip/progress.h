@@ -24,6 +24,7 @@ struct Progress {
 
 // A byte that does not hold what it should.
 struct ByteFailure {
+  Stage stage = Stage::kProgram;  // the stage that found it
   uint32_t address = 0;
   uint8_t expected = 0;  // the byte written, or the image's byte
   uint8_t actual = 0;    // the byte read back last

@@ -7,6 +7,7 @@
 #include "base/file.h"
 #include "base/format.h"
 #include "chip/chip_operations.h"
+#include "image/image_file.h"
 #include "jobs/bad_block_log.h"
 #include "jobs/job_progress.h"
 
@@ -17,20 +18,19 @@ namespace {
 // unchanged.
 bool LoadImage(ProgrammerLink& link, JobHost& host, const FilePath& path,
                uint32_t* size) {
-  // Read access only, sharing reads: a read-only image, or one open in an
-  // editor, still programs.
-  std::string bytes;
+  ChipImage image;
   const char* error = nullptr;
-  switch (ReadFileToString(path, &bytes, kChipSize)) {
-    case ReadResult::kRead:
+  switch (LoadRawImage(path, kChipSize, &image, nullptr)) {
+    case ImageLoadResult::kLoaded:
       break;
-    case ReadResult::kNotOpened:
+    case ImageLoadResult::kNotOpened:
       error = "Could not open *.jmu.";
       break;
-    case ReadResult::kTooLarge:
+    case ImageLoadResult::kTooLarge:
       error = "*.bin文件不能大于4k";
       break;
-    case ReadResult::kNotRead:
+    case ImageLoadResult::kNotRead:
+    case ImageLoadResult::kMalformed:  // not for raw images
       error = "读文件出错!";
       break;
   }
@@ -38,8 +38,8 @@ bool LoadImage(ProgrammerLink& link, JobHost& host, const FilePath& path,
     host.ShowMessage(error);
     return false;
   }
-  *size = static_cast<uint32_t>(bytes.size());
-  std::memcpy(link.m_codeImage, bytes.data(), bytes.size());
+  *size = static_cast<uint32_t>(image.bytes.size());
+  std::memcpy(link.m_codeImage, image.bytes.data(), image.bytes.size());
   return true;
 }
 
