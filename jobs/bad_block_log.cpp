@@ -3,6 +3,12 @@
 #include <cstdint>
 
 #include "base/file.h"
+#include "base/format.h"
+
+std::string LogFailureLine(const ByteFailure& f) {
+  return Format("写地址%X失败,写数据%X,效验数据%X\r\n", f.address,
+                unsigned{f.expected}, unsigned{f.actual});
+}
 
 int AppendBadBlockLog(ProgrammerLink& link, JobHost& host,
                       const FilePath& directory, const std::string& text) {

@@ -4,13 +4,19 @@
 #include <string>
 
 #include "base/file.h"
-
+#include "chip/progress.h"
 #include "jobs/job_host.h"
 #include "link/programmer_link.h"
 
 // File name of the bad-block log, in GBK like every text of the program.
 // It lives beside the executable.
 constexpr char kBadBlockLogName[] = "坏块记录.txt";
+
+// The log's lines: the first and last of a run, and one per address that
+// never verified (address, byte written, byte last read back).
+constexpr char kLogStartLine[] = "坏块记录开始:\r\n";
+constexpr char kLogEndLine[] = "坏块记录结束:\r\n";
+std::string LogFailureLine(const ByteFailure& failure);
 
 // Appends `text` (its bytes exactly, in one write) to the bad-block log held
 // in link.m_hLogFile. When no log is open, first creates

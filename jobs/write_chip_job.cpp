@@ -53,7 +53,7 @@ unsigned RunWriteChipJob(ProgrammerLink& link, JobHost& host,
   if (!LoadImage(link, host, path, &size)) return 0;
 
   CloseBadBlockLog(link);
-  AppendBadBlockLog(link, host, log_directory, "坏块记录开始:\r\n");
+  AppendBadBlockLog(link, host, log_directory, kLogStartLine);
   link.clock()->SleepMs(1000);
   std::vector<uint32_t> addresses(size);
   for (uint32_t a = 0; a < size; ++a) addresses[a] = a;
@@ -63,13 +63,11 @@ unsigned RunWriteChipJob(ProgrammerLink& link, JobHost& host,
         host.SetWriteStatus(Format("ADDR=%X,DATA=%X", p.address, p.byte));
       },
       [&](const ByteFailure& f) {
-        AppendBadBlockLog(link, host, log_directory,
-                          Format("写地址%X失败,写数据%X,效验数据%X\r\n",
-                                 f.address, f.expected, f.actual));
+        AppendBadBlockLog(link, host, log_directory, LogFailureLine(f));
       });
   ProgramAndVerify(link, link.m_codeImage, addresses, link.m_readImage,
                    progress);
-  AppendBadBlockLog(link, host, log_directory, "坏块记录结束:\r\n");
+  AppendBadBlockLog(link, host, log_directory, kLogEndLine);
   CloseBadBlockLog(link);
   return 0;
 }

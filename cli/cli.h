@@ -1,0 +1,44 @@
+#ifndef TARNWICK_CLI_CLI_H_
+#define TARNWICK_CLI_CLI_H_
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "base/clock.h"
+#include "base/file.h"
+#include "link/port_io.h"
+
+// Exit codes of the command line.
+constexpr int kExitOk = 0;
+constexpr int kExitChipFailed = 1;    // did not verify, compare, blank-check
+constexpr int kExitBadUsage = 2;      // bad usage or a bad/unusable file
+constexpr int kExitNoAccess = 3;      // no port access or no chip answering
+constexpr int kExitInterrupted = 130;
+
+// Everything the command line takes from its platform, so that tests can
+// run it whole in the process, on a virtual clock.
+struct CliEnv {
+  std::ostream* out = nullptr;  // results
+  std::ostream* err = nullptr;  // progress, warnings and errors
+  bool err_is_terminal = false;
+  // Times the chip cycles and the simulated board.
+  Clock* clock = nullptr;
+  // Set (by Ctrl-C) to stop the operation at the next address.
+  const std::atomic<bool>* interrupted = nullptr;
+  // The platform's real port access for the given ports; null, with the
+  // reason and its fixes in *why, when there is none.
+  std::function<std::unique_ptr<PortIo>(std::string* why)> open_real_port;
+  // Where the hardware is looked for (network cards, parallel ports).
+  FilePath system_root = "/";
+};
+
+// Runs the command line `args` (without the program's name; UTF-8) and
+// returns its exit code. Port access, when opened, is released on every
+// way out, and a simulated board's chip saved.
+int RunCli(const std::vector<std::string>& args, CliEnv& env);
+
+#endif  // TARNWICK_CLI_CLI_H_

@@ -1,0 +1,75 @@
+// tarnwick.exe on Windows: arguments arrive as wide text and travel on as
+// UTF-8; output is UTF-8 for the console.
+
+#include <windows.h>
+
+#include <io.h>
+
+#include <atomic>
+#include <cstdio>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "base/file.h"
+#include "cli/cli.h"
+#include "winio/winio_library.h"
+
+namespace {
+
+std::atomic<bool> interrupted{false};
+
+BOOL WINAPI OnConsoleControl(DWORD event) {
+  if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT) return FALSE;
+  interrupted = true;
+  return TRUE;
+}
+
+// `wide` as UTF-8; false when it is not valid UTF-16 (a lone surrogate),
+// which no file name given on to the system could then match.
+bool ToUtf8(const wchar_t* wide, std::string* utf8) {
+  const int length = static_cast<int>(std::wcslen(wide));
+  if (length == 0) {
+    utf8->clear();
+    return true;
+  }
+  const int n = ::WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, wide,
+                                      length, nullptr, 0, nullptr, nullptr);
+  if (n <= 0) return false;
+  utf8->assign(static_cast<size_t>(n), '\0');
+  ::WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, wide, length, &(*utf8)[0],
+                        n, nullptr, nullptr);
+  return true;
+}
+
+std::unique_ptr<PortIo> OpenRealPort(std::string* why) {
+  return LoadWinIoLibrary(ExecutableDirectory(), why);
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  ::SetConsoleOutputCP(CP_UTF8);
+  ::SetConsoleCtrlHandler(OnConsoleControl, TRUE);
+  std::vector<std::string> args;
+  for (int n = 1; n < argc; ++n) {
+    std::string arg;
+    if (!ToUtf8(argv[n], &arg)) {
+      std::cerr << "tarnwick: argument " << n
+                << " is not valid Unicode text and cannot name a file; it "
+                   "was not changed to fit\n";
+      return kExitBadUsage;
+    }
+    args.push_back(arg);
+  }
+  CliEnv env;
+  env.out = &std::cout;
+  env.err = &std::cerr;
+  env.err_is_terminal = _isatty(_fileno(stderr)) != 0;
+  env.clock = RealClock();
+  env.interrupted = &interrupted;
+  env.open_real_port = OpenRealPort;
+  const int code = RunCli(args, env);
+  std::cout.flush();
+  return code;
+}

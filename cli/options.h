@@ -1,0 +1,39 @@
+#ifndef TARNWICK_CLI_OPTIONS_H_
+#define TARNWICK_CLI_OPTIONS_H_
+
+#include <cstdint>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+// The command line as given.
+struct CliOptions {
+  std::string command;  // read, write, verify, erase, signature, blank-check
+  std::string file;     // read, write, verify: the image file (UTF-8)
+  std::optional<std::string> sim_dir;
+  std::optional<std::string> config;
+  std::optional<uint16_t> rtl_base;
+  std::optional<uint16_t> epp_port;
+  std::optional<std::string> part;  // "89c51" or "89c52"
+  std::optional<std::string> log;
+  std::optional<std::string> trace;
+  bool no_erase = false;
+  bool force = false;
+  bool quiet = false;
+};
+
+// The program's version, as --version shows it.
+constexpr char kTarnwickVersion[] = "1.1.0";
+
+// Parses `args` (without the program's name; UTF-8). Returns true with
+// *options set when a command is to run. Otherwise the help, the version
+// or a usage error has been written (help and version to `out`, errors to
+// `err`) and *exit_code is 0 or 2.
+bool ParseCliOptions(const std::vector<std::string>& args, std::ostream& out,
+                     std::ostream& err, CliOptions* options, int* exit_code);
+
+// A port address in hexadecimal, "0x" optional, at most FFFF.
+bool ParsePortAddress(const std::string& text, uint16_t* value);
+
+#endif  // TARNWICK_CLI_OPTIONS_H_
