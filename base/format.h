@@ -7,7 +7,8 @@
 // printf-style formatting into a std::string (any length).
 std::string Format(const char* format, ...)
 #if defined(__GNUC__)
-    __attribute__((format(printf, 1, 2)))
+    // gnu_printf: MinGW's C++ runtime formats as C99 does (%zu, %llu).
+    __attribute__((format(gnu_printf, 1, 2)))
 #endif
     ;
 

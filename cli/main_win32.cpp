@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <cstdio>
+#include <cwchar>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -29,16 +30,23 @@ BOOL WINAPI OnConsoleControl(DWORD event) {
 // which no file name given on to the system could then match.
 bool ToUtf8(const wchar_t* wide, std::string* utf8) {
   const int length = static_cast<int>(std::wcslen(wide));
-  if (length == 0) {
-    utf8->clear();
-    return true;
+  // Checked by hand: the system's own check needs Windows Vista.
+  for (int n = 0; n < length; ++n) {
+    const bool high = wide[n] >= 0xD800 && wide[n] <= 0xDBFF;
+    const bool low = wide[n] >= 0xDC00 && wide[n] <= 0xDFFF;
+    if (low) return false;
+    if (high && !(n + 1 < length && wide[n + 1] >= 0xDC00 &&
+                  wide[n + 1] <= 0xDFFF))
+      return false;
+    if (high) ++n;
   }
-  const int n = ::WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, wide,
-                                      length, nullptr, 0, nullptr, nullptr);
-  if (n <= 0) return false;
+  utf8->clear();
+  if (length == 0) return true;
+  const int n = ::WideCharToMultiByte(CP_UTF8, 0, wide, length, nullptr, 0,
+                                      nullptr, nullptr);
   utf8->assign(static_cast<size_t>(n), '\0');
-  ::WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, wide, length, &(*utf8)[0],
-                        n, nullptr, nullptr);
+  ::WideCharToMultiByte(CP_UTF8, 0, wide, length, &(*utf8)[0], n, nullptr,
+                        nullptr);
   return true;
 }
 
