@@ -1,0 +1,69 @@
+#ifndef TARNWICK_LINK_LINUX_PORT_IO_H_
+#define TARNWICK_LINK_LINUX_PORT_IO_H_
+
+#include <cstdint>
+#include <string>
+
+#include "base/file.h"
+#include "link/port_io.h"
+
+// The processor's port instructions and the privilege call, as a seam, so
+// that tests never execute a port instruction.
+class PortInstructions {
+ public:
+  virtual ~PortInstructions() = default;
+  // iopl(level): 0, or the errno.
+  virtual int SetIoPrivilegeLevel(int level) = 0;
+  virtual void OutLong(uint16_t port, uint32_t value) = 0;  // outl
+  virtual void OutByte(uint16_t port, uint8_t value) = 0;   // outb
+  virtual uint8_t InByte(uint16_t port) = 0;                // inb
+};
+
+// The real instructions: on x86 and x86-64 Linux with <sys/io.h> only, null
+// elsewhere. Executing them needs CAP_SYS_RAWIO and a kernel not in
+// lockdown mode.
+PortInstructions* RealPortInstructions();
+
+// Port access through the kernel's direct port I/O: iopl(3), which opens
+// every port (ioperm reaches only 0-3FF, and the card's registers lie far
+// above), then one instruction per access. A 32-bit write is one outl, as
+// the flash register needs one doubleword access; bytes use outb and inb.
+//
+// The I/O privilege belongs to the thread that obtained it and to threads
+// it starts afterwards: call InitializeWinIo before starting the threads
+// that access ports, and ShutdownWinIo on the same thread.
+class LinuxPortIo : public PortIo {
+ public:
+  // `instructions` (may be null: every InitializeWinIo is then refused) must
+  // outlive this. `root` is the folder the system's files are read under
+  // when explaining a refusal ("/" in real use).
+  explicit LinuxPortIo(PortInstructions* instructions, FilePath root = "/");
+  // Releases the privilege when it is still held.
+  ~LinuxPortIo() override;
+
+  LinuxPortIo(const LinuxPortIo&) = delete;
+  LinuxPortIo& operator=(const LinuxPortIo&) = delete;
+
+  // iopl(3). On refusal returns false and RefusalText() says why and what
+  // to do. True at once when the privilege is already held.
+  bool InitializeWinIo() override;
+  // iopl(0) when the privilege is held; otherwise touches nothing.
+  void ShutdownWinIo() override;
+  // Size 4: one outl; size 1: one outb of the low byte. Other sizes, a
+  // port range past FFFF, or no privilege held: false, nothing touched.
+  bool SetPortVal(uint16_t port, uint32_t value, int size) override;
+  // Size 1 only: one inb into *value. Otherwise false, *value untouched.
+  bool GetPortVal(uint16_t port, uint32_t* value, int size) override;
+
+  // Why the last InitializeWinIo failed and how to fix it, in plain
+  // English; empty after a success.
+  const std::string& RefusalText() const { return refusal_; }
+
+ private:
+  PortInstructions* instructions_;
+  FilePath root_;
+  bool held_ = false;
+  std::string refusal_;
+};
+
+#endif  // TARNWICK_LINK_LINUX_PORT_IO_H_
