@@ -12,6 +12,7 @@
 #include "cli/options.h"
 #include "cli/progress_display.h"
 #include "config/port_config.h"
+#include "detect/hardware_scan.h"
 #include "image/image_file.h"
 #include "jobs/bad_block_log.h"
 #include "link/programmer_link.h"
@@ -166,6 +167,25 @@ int Run::LoadFiles() {
 int Run::ResolvePorts(uint16_t* rtl_base, uint16_t* epp_port) {
   *rtl_base = kDefaultRtlBase;
   *epp_port = kDefaultEppPort;
+  // Real hardware with nothing said of its ports: the one card and the one
+  // parallel port the system lists, if that is what it has.
+  if (!o_.sim_dir && !o_.config && !o_.rtl_base && !o_.epp_port &&
+      env_.can_find_ports) {
+    const HardwareScan scan = ScanHardware(env_.system_root);
+    std::string why;
+    if (!ChoosePorts(scan, rtl_base, epp_port, &why)) {
+      err_ << FormatHardwareScan(scan);
+      return Fail(kExitNoAccess,
+                  "cannot choose the ports by myself: " + why +
+                      " (or give --config FILE)");
+    }
+    if (!Quiet()) {
+      err_ << Format("tarnwick: using the RTL8139 at I/O %X and the parallel "
+                     "port at %X\n",
+                     unsigned{*rtl_base}, unsigned{*epp_port});
+    }
+    return kExitOk;
+  }
   if (o_.config &&
       !LoadPortConfig(PathFromUtf8(*o_.config), rtl_base, epp_port)) {
     return Fail(kExitBadUsage,
@@ -207,7 +227,11 @@ int Run::OpenPorts() {
   link_->m_rtlBase = rtl_base;
   link_->m_eppPort = epp_port;
   port_open_ = link_->InitializeWinIo();
-  if (!port_open_) return Fail(kExitNoAccess, "port access was refused");
+  if (!port_open_) {
+    const std::string why = port->WhyRefused();
+    return Fail(kExitNoAccess,
+                "port access was refused" + (why.empty() ? "" : ": " + why));
+  }
   return kExitOk;
 }
 
@@ -435,6 +459,15 @@ int RunCli(const std::vector<std::string>& args, CliEnv& env) {
   CliOptions options;
   int code = kExitOk;
   if (!ParseCliOptions(args, *env.out, *env.err, &options, &code)) return code;
+  if (options.command == "ports") {
+    if (!env.can_find_ports) {
+      *env.err << "tarnwick: ports: finding the hardware works on Linux "
+                  "only; give --rtl-base and --epp-port, or --config FILE\n";
+      return kExitBadUsage;
+    }
+    *env.out << FormatHardwareScan(ScanHardware(env.system_root));
+    return kExitOk;
+  }
   Run run(options, env);
   return run.Go();
 }

@@ -32,7 +32,9 @@ struct CliEnv {
   // The platform's real port access for the given ports; null, with the
   // reason and its fixes in *why, when there is none.
   std::function<std::unique_ptr<PortIo>(std::string* why)> open_real_port;
-  // Where the hardware is looked for (network cards, parallel ports).
+  // Whether the platform can find the card and the parallel port (Linux),
+  // and the folder whose /sys and /proc it looks in.
+  bool can_find_ports = false;
   FilePath system_root = "/";
 };
 

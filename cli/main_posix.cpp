@@ -1,14 +1,17 @@
-// tarnwick on Linux and other POSIX systems.
+// tarnwick on Linux and other POSIX systems: real ports through the
+// kernel's port I/O where the processor has it (refused elsewhere).
 
 #include <signal.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <iostream>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "cli/cli.h"
+#include "link/linux_port_io.h"
 
 namespace {
 
@@ -16,11 +19,8 @@ std::atomic<bool> interrupted{false};
 
 void OnInterrupt(int) { interrupted = true; }
 
-std::unique_ptr<PortIo> OpenRealPort(std::string* why) {
-  *why =
-      "real port access is not available on Linux yet; use --sim DIR for "
-      "the simulated board";
-  return nullptr;
+std::unique_ptr<PortIo> OpenRealPort(std::string*) {
+  return std::make_unique<LinuxPortIo>(RealPortInstructions());
 }
 
 }  // namespace
@@ -41,6 +41,7 @@ int main(int argc, char** argv) {
   env.clock = RealClock();
   env.interrupted = &interrupted;
   env.open_real_port = OpenRealPort;
+  env.can_find_ports = true;
   const int code = RunCli(std::vector<std::string>(argv + 1, argv + argc), env);
   std::cout.flush();
   return code;

@@ -27,6 +27,11 @@ Examples:
   tarnwick verify firmware.hex --quiet && echo same
   tarnwick read backup.bin --config start.ini
   tarnwick erase --rtl-base e800 --epp-port 278
+  sudo tarnwick ports                   what the card and port are (Linux)
+
+Without --sim, --config or the port flags, tarnwick on Linux uses the one
+RTL8139 card and the one parallel port the system lists (see `ports`), and
+on Windows the defaults C000 and 378, through the WINIO.dll beside it.
 
 Exit codes:
   0    success
@@ -119,6 +124,10 @@ bool ParseCliOptions(const std::vector<std::string>& args, std::ostream& out,
       {"signature", "Show the signature bytes at 30H, 31H, 32H and what they mean",
        false},
       {"blank-check", "Check that every byte of the chip is FF", false},
+      {"ports",
+       "List the RTL8139 cards and parallel ports the system has, and the "
+       "start.ini that selects them (Linux)",
+       false},
   };
   for (const Command& c : commands) {
     CLI::App* sub = app.add_subcommand(c.name, c.help);

@@ -9,7 +9,8 @@
 
 // The command line as given.
 struct CliOptions {
-  std::string command;  // read, write, verify, erase, signature, blank-check
+  std::string command;  // read, write, verify, erase, signature, blank-check,
+                        // ports
   std::string file;     // read, write, verify: the image file (UTF-8)
   std::optional<std::string> sim_dir;
   std::optional<std::string> config;

@@ -58,6 +58,7 @@ class LinuxPortIo : public PortIo {
   // Why the last InitializeWinIo failed and how to fix it, in plain
   // English; empty after a success.
   const std::string& RefusalText() const { return refusal_; }
+  std::string WhyRefused() const override { return refusal_; }
 
  private:
   PortInstructions* instructions_;

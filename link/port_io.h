@@ -2,6 +2,7 @@
 #define TARNWICK_LINK_PORT_IO_H_
 
 #include <cstdint>
+#include <string>
 
 // The port-access seam: the four operations of the port-access library
 // (WinIo) as the program uses them. Implemented by the WINIO.dll client on
@@ -12,6 +13,10 @@ class PortIo {
 
   // Obtains direct port access for the process. True on success.
   virtual bool InitializeWinIo() = 0;
+
+  // After a refused InitializeWinIo: why, and what to do about it, when
+  // the backend knows (empty otherwise).
+  virtual std::string WhyRefused() const { return std::string(); }
 
   // Releases what InitializeWinIo obtained; harmless when nothing is held.
   virtual void ShutdownWinIo() = 0;

@@ -20,6 +20,7 @@ class TracingPort : public PortIo {
       : inner_(inner), clock_(clock), trace_(trace) {}
 
   bool InitializeWinIo() override;
+  std::string WhyRefused() const override { return inner_->WhyRefused(); }
   void ShutdownWinIo() override;
   bool SetPortVal(uint16_t port, uint32_t value, int size) override;
   bool GetPortVal(uint16_t port, uint32_t* value, int size) override;
