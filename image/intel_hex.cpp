@@ -91,16 +91,18 @@ class HexReader {
     const size_t digits = static_cast<size_t>(end - begin);
     if (digits == 0) return Fail("nothing after ':'");
     if (digits % 2 != 0) {
-      return Fail(Format("odd number of hex digits (%zu)", digits));
+      return Fail(Format("odd number of hex digits (%llu)",
+                         static_cast<unsigned long long>(digits)));
     }
     const size_t length = digits / 2;
     const size_t count = static_cast<size_t>(HexDigit(begin[0]) * 16 +
                                              HexDigit(begin[1]));
     if (length != count + kFrameBytes) {
-      return Fail(Format("record is %s than its byte count says: %zu bytes, "
-                         "not %zu",
+      return Fail(Format("record is %s than its byte count says: %llu bytes, "
+                         "not %u",
                          length < count + kFrameBytes ? "shorter" : "longer",
-                         length, count + kFrameBytes));
+                         static_cast<unsigned long long>(length),
+                         static_cast<unsigned>(count + kFrameBytes)));
     }
     uint8_t record[kMaxRecordBytes];
     uint8_t sum = 0;
@@ -129,8 +131,8 @@ class HexReader {
     }
     const int wanted = DataBytesOf(type);
     if (wanted >= 0 && count != static_cast<size_t>(wanted)) {
-      return Fail(Format("%s record has %zu data bytes, not %d", NameOf(type),
-                         count, wanted));
+      return Fail(Format("%s record has %u data bytes, not %d", NameOf(type),
+                         static_cast<unsigned>(count), wanted));
     }
     switch (type) {
       case kData:
@@ -155,9 +157,10 @@ class HexReader {
     for (size_t i = 0; i < count; ++i) {
       const uint64_t address = base_ + offset + i;
       if (address >= image_.size()) {
-        return Fail(Format("byte at address %04llX is beyond the %zu-byte chip",
+        return Fail(Format("byte at address %04llX is beyond the %llu-byte "
+                           "chip",
                            static_cast<unsigned long long>(address),
-                           image_.size()));
+                           static_cast<unsigned long long>(image_.size())));
       }
       if (given_[address] && image_[address] != data[i]) {
         return Fail(Format("address %04llX is given twice with different "

@@ -61,6 +61,8 @@ TEST(ParseIntelHexTest, RefusesWithLineAndReason) {
        "record is shorter than its byte count says: 1 bytes, not 5"},
       {":02000000020030CC\n" + std::string(kEnd), 4096, 1,
        "record is longer than its byte count says: 8 bytes, not 7"},
+      {":" + std::string(1000000, '0') + "\n" + kEnd, 4096, 1,
+       "record is longer than its byte count says: 500000 bytes, not 5"},
       {":01000001AA54", 4096, 1,
        "end-of-file record has 1 data bytes, not 0"},
       {":0100000201FC\n" + std::string(kEnd), 4096, 1,

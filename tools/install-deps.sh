@@ -1,8 +1,9 @@
 #!/bin/bash
 # Installs what the project needs on a fresh Debian 12 machine: the native
-# toolchain and GoogleTest, the MinGW-w64 cross compilers (32 and 64 bit),
-# Wine with its 32-bit half, Xvfb, a CJK font, ImageMagick for screenshots,
-# and the zh_CN.UTF-8 and en_US.UTF-8 locales Wine takes its code page from.
+# toolchain and GoogleTest, clang with libFuzzer (libclang-rt-14-dev) for the
+# fuzz targets, the MinGW-w64 cross compilers (32 and 64 bit), Wine with its
+# 32-bit half, Xvfb, a CJK font, ImageMagick for screenshots, and the
+# zh_CN.UTF-8 and en_US.UTF-8 locales Wine takes its code page from.
 #
 # Idempotent: packages already installed are not asked for again, and when
 # everything is in place it only checks (about a second) and touches nothing.
@@ -11,6 +12,7 @@ set -euo pipefail
 
 packages=(
   cmake ninja-build g++ libgtest-dev libgmock-dev
+  clang libclang-rt-14-dev
   g++-mingw-w64-i686 g++-mingw-w64-x86-64
   wine wine64 wine32:i386
   xvfb x11-utils fonts-wqy-microhei imagemagick

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Installs whatever the build and the tests need, builds every configuration
 # and runs every test: the native core tests, the same under AddressSanitizer
-# and UndefinedBehaviorSanitizer, and the 32-bit and 64-bit Windows programs
-# under Wine.
+# and UndefinedBehaviorSanitizer, a minute of each fuzz target, and the
+# 32-bit and 64-bit Windows programs under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -17,6 +17,8 @@ for preset in native asan; do
   cmake --build --preset "$preset" -j "$jobs"
   ctest --preset "$preset" -j "$jobs"
 done
+
+tools/fuzz.sh 60
 
 for preset in win32 win64; do
   echo "== $preset: build and test under Wine"
