@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -11,7 +12,10 @@
 
 #include "base/format.h"
 #include "base/virtual_clock.h"
+#include "detect/fake_system.h"
 #include "image/intel_hex.h"
+#include "link/linux_port_io.h"
+#include "link/recording_instructions.h"
 
 namespace {
 
@@ -391,6 +395,78 @@ TEST_F(CliTest, ProgressOnATerminalAndAPlainLineElsewhere) {
   EXPECT_EQ(0u, r.err.find("tarnwick: read took "));
   r = Sim({"read", P("out.bin"), "--quiet"}, /*terminal=*/true);
   EXPECT_EQ("", r.out + r.err);
+}
+
+// The Linux backend through its seam: port instructions that record and
+// answer 5A to every read, and the system's files faked.
+class LinuxCliTest : public CliTest {
+ protected:
+  LinuxCliTest() : system_("tarnwick-cli-system") {}
+
+  Result RunLinux(std::vector<std::string> args) {
+    std::ostringstream out, err;
+    CliEnv env;
+    env.out = &out;
+    env.err = &err;
+    env.clock = &clock_;
+    env.interrupted = &clock_.interrupted;
+    env.can_find_ports = true;
+    env.system_root = system_.root();
+    env.open_real_port = [this](std::string*) {
+      return std::make_unique<LinuxPortIo>(&instructions_, system_.root());
+    };
+    const int code = RunCli(args, env);
+    return {code, out.str(), err.str()};
+  }
+  void AddCard(const std::string& slot, uint16_t io_base) {
+    system_.AddPciDevice(slot, 0x10EC, 0x8139, Rtl8139Resources(io_base));
+  }
+
+  FakeSystem system_;
+  RecordingInstructions instructions_;
+};
+
+TEST_F(LinuxCliTest, FindsTheCardAndPortAndDrivesThemThroughIopl) {
+  AddCard("0000:02:01.0", 0xE800);
+  system_.Write("proc/ioports", "0278-027a : parport0\n");
+  Result r = RunLinux({"signature"});
+  EXPECT_EQ(0, r.code) << r.err;
+  EXPECT_EQ("30H=5A,\t31H=5A,\t32H=5A\nunknown signature: no part of the "
+            "table\n",
+            r.out);
+  EXPECT_NE(std::string::npos,
+            r.err.find("using the RTL8139 at I/O E800 and the parallel port "
+                       "at 278"));
+  const std::string& log = instructions_.log;
+  EXPECT_EQ(0u, log.find("iopl3 outl E8D4 FF000032 outb 278 2 inb E8D7"));
+  EXPECT_EQ(log.size() - 6, log.rfind(" iopl0")) << "released at the end";
+
+  // Flags name other ports, and win over what was found.
+  instructions_.log.clear();
+  r = RunLinux({"signature", "--rtl-base", "c000", "--epp-port", "378"});
+  EXPECT_EQ(0u, instructions_.log.find("iopl3 outl C0D4 FF000032 outb 378 2"));
+
+  r = RunLinux({"ports"});
+  EXPECT_EQ(0, r.code);
+  EXPECT_NE(std::string::npos, r.out.find("RTL8139ADDR=e800;")) << r.out;
+}
+
+TEST_F(LinuxCliTest, TwoCardsOrARefusalTouchNothing) {
+  AddCard("0000:02:01.0", 0xE800);
+  AddCard("0000:02:02.0", 0xD000);
+  system_.Write("proc/ioports", "0378-037a : parport0\n");
+  Result r = RunLinux({"erase"});
+  EXPECT_EQ(3, r.code);
+  EXPECT_NE(std::string::npos, r.err.find("2 RTL8139 cards found")) << r.err;
+  EXPECT_NE(std::string::npos, r.err.find("02:02.0")) << "both listed";
+  EXPECT_EQ("", instructions_.log);
+
+  instructions_.iopl_error = EPERM;
+  r = RunLinux({"erase", "--rtl-base", "e800", "--epp-port", "378"});
+  EXPECT_EQ(3, r.code);
+  EXPECT_NE(std::string::npos, r.err.find("port access was refused: "));
+  EXPECT_NE(std::string::npos, r.err.find("root")) << r.err;
+  EXPECT_EQ("iopl3", instructions_.log) << "no port touched";
 }
 
 }  // namespace

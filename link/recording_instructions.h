@@ -1,0 +1,37 @@
+#ifndef TARNWICK_LINK_RECORDING_INSTRUCTIONS_H_
+#define TARNWICK_LINK_RECORDING_INSTRUCTIONS_H_
+
+#include <cstdint>
+#include <string>
+
+#include "base/format.h"
+#include "link/linux_port_io.h"
+
+// Port instructions that only record what they were asked to do, as words:
+// "iopl3", "outl C0D4 A500C123", "outb 378 3", "inb C0D7".
+class RecordingInstructions : public PortInstructions {
+ public:
+  int iopl_error = 0;  // what iopl(3) answers
+  uint8_t in_value = 0x5A;
+  std::string log;
+
+  int SetIoPrivilegeLevel(int level) override {
+    Add(Format("iopl%d", level));
+    return level == 3 ? iopl_error : 0;
+  }
+  void OutLong(uint16_t port, uint32_t value) override {
+    Add(Format("outl %X %X", unsigned{port}, unsigned{value}));
+  }
+  void OutByte(uint16_t port, uint8_t value) override {
+    Add(Format("outb %X %X", unsigned{port}, unsigned{value}));
+  }
+  uint8_t InByte(uint16_t port) override {
+    Add(Format("inb %X", unsigned{port}));
+    return in_value;
+  }
+
+ private:
+  void Add(const std::string& word) { log += (log.empty() ? "" : " ") + word; }
+};
+
+#endif  // TARNWICK_LINK_RECORDING_INSTRUCTIONS_H_
