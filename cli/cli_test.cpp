@@ -339,6 +339,39 @@ TEST_F(CliTest, BadFilesAreRefusedBeforeTheChipIsTouched) {
                                                 P("missing.bin")));
 }
 
+// An 8 KB 89C52: every command sizes itself from the signature.
+TEST_F(CliTest, The89C52IsProgrammedReadAndVerifiedWhole) {
+  SetBoard("part = 89c52\n");
+  WriteFile("image.bin", Image(8192));
+  Result r = Sim({"signature"});
+  EXPECT_EQ("30H=1E,\t31H=52,\t32H=FF\n89C52: 8 KB of flash, programmed at "
+            "12 V\n",
+            r.out);
+  r = Sim({"write", P("image.bin")});
+  ASSERT_EQ(0, r.code) << r.err;
+  EXPECT_EQ("write: 8192 bytes programmed, 0 skipped, 0 failed\n", r.out);
+  EXPECT_EQ(Image(8192), ReadFile("board/simchip.bin"));
+  r = Sim({"read", P("back.hex")});
+  EXPECT_EQ("read 8192 bytes into " + P("back.hex") + "\n", r.out);
+  r = Sim({"verify", P("back.hex")});
+  EXPECT_EQ("verify: 8192 bytes compared, 0 differ\n", r.out);
+  r = Sim({"blank-check"});
+  EXPECT_EQ(0u, r.out.find("blank-check: 8192 bytes checked, 8192 not blank"));
+
+  // The same image on a 4 KB board is refused before anything changes.
+  SetBoard("");
+  SetChip(Image(64));
+  r = Sim({"write", P("image.bin")});
+  EXPECT_EQ(2, r.code);
+  EXPECT_NE(std::string::npos,
+            r.err.find("image.bin: 8192 bytes do not fit the 4096-byte chip"))
+      << r.err;
+  r = Sim({"write", P("back.hex")});
+  EXPECT_EQ(2, r.code);
+  EXPECT_NE(std::string::npos, r.err.find("back.hex:257: ")) << r.err;
+  EXPECT_EQ(Image(64), Chip().substr(0, 64));
+}
+
 TEST_F(CliTest, PortsFromConfigAndFlags) {
   SetBoard("rtl_base = E800\nepp_port = 278\n");
   WriteFile("start.ini", "[TARNWICK]\r\nRTL8139ADDR=e800;\r\nEPPADDR=278;\r\n");

@@ -92,9 +92,9 @@ bool ApplySetting(const std::string& key, const std::string& value,
   } else if (key == "stuck") {
     const std::vector<std::string> parts = Split(value, ':');
     uint32_t address = 0, zeros = 0, ones = 0;
-    if (parts.size() != 3 || !ParseHex(parts[0], kChipSize - 1, &address) ||
+    if (parts.size() != 3 || !ParseHex(parts[0], kLargestChipSize - 1, &address) ||
         !ParseHex(parts[1], 0xFF, &zeros) || !ParseHex(parts[2], 0xFF, &ones)) {
-      *why = "expected address:zeros:ones, hexadecimal, address up to FFF";
+      *why = "expected address:zeros:ones, hexadecimal, address up to 1FFF";
       return false;
     }
     if (zeros & ones) {
@@ -108,6 +108,12 @@ bool ApplySetting(const std::string& key, const std::string& value,
     StuckBits& bits = s->stuck[static_cast<uint16_t>(address)];
     bits.zeros = static_cast<uint8_t>(zeros);
     bits.ones = static_cast<uint8_t>(ones);
+  } else if (key == "part") {
+    if (value != "89c51" && value != "89c52") {
+      *why = "expected 89c51 or 89c52";
+      return false;
+    }
+    s->chip_size = value == "89c51" ? 4096 : 8192;
   } else if (key == "trace") {
     s->trace_file = value;
   } else {
@@ -145,6 +151,16 @@ bool ParseBoardSettings(const std::string& text, BoardSettings* settings,
       return false;
     }
   }
+  // An 89C52 answers with its own signature unless told otherwise.
+  if (parsed.chip_size == 8192 && !seen.count("signature"))
+    parsed.signature[1] = 0x52;
+  for (const auto& entry : parsed.stuck) {
+    if (entry.first >= parsed.chip_size) {
+      *error = Format("stuck address %X is beyond the %u-byte chip",
+                      unsigned{entry.first}, unsigned{parsed.chip_size});
+      return false;
+    }
+  }
   *settings = parsed;
   return true;
 }
@@ -152,6 +168,7 @@ bool ParseBoardSettings(const std::string& text, BoardSettings* settings,
 std::string FormatBoardSettings(const BoardSettings& s) {
   std::string text =
       "# Simulated programmer board: key = value, numbers hexadecimal.\n";
+  text += s.chip_size == 8192 ? "part = 89c52\n" : "part = 89c51\n";
   text += Format("rtl_base = %X\n", static_cast<unsigned>(s.rtl_base));
   text += Format("epp_port = %X\n", static_cast<unsigned>(s.epp_port));
   text += Format("signature = %02X %02X %02X\n",
@@ -174,7 +191,7 @@ std::string FormatBoardSettings(const BoardSettings& s) {
 bool LoadBoardFiles(const FilePath& dir, BoardSettings* settings,
                     std::vector<uint8_t>* flash, std::string* error) {
   *settings = BoardSettings();
-  flash->assign(kChipSize, 0xFF);
+  flash->assign(kChipSize, 0xFF);  // until the settings tell the size
   std::string text;
   const FilePath settings_path = dir / kBoardSettingsFileName;
   if (ReadFileToString(settings_path, &text) == ReadResult::kRead) {
@@ -185,15 +202,17 @@ bool LoadBoardFiles(const FilePath& dir, BoardSettings* settings,
       return false;
     }
     *settings = parsed;
+    flash->assign(parsed.chip_size, 0xFF);
   }
   const FilePath chip_path = dir / kBoardChipFileName;
   if (ReadFileToString(chip_path, &text) == ReadResult::kRead) {
-    if (text.size() != kChipSize) {
+    if (text.size() != settings->chip_size) {
       *error = Format("%s holds %u bytes, not %u",
                       PathForDisplay(chip_path).c_str(),
                       static_cast<unsigned>(text.size()),
-                      static_cast<unsigned>(kChipSize));
+                      static_cast<unsigned>(settings->chip_size));
       *settings = BoardSettings();
+      flash->assign(kChipSize, 0xFF);
       return false;
     }
     flash->assign(text.begin(), text.end());
@@ -202,7 +221,7 @@ bool LoadBoardFiles(const FilePath& dir, BoardSettings* settings,
 }
 
 bool SaveChipFile(const FilePath& dir, const std::vector<uint8_t>& flash) {
-  if (flash.size() != kChipSize) return false;
+  if (flash.size() != 4096 && flash.size() != kLargestChipSize) return false;
   return WriteStringToFileSafely(dir / kBoardChipFileName,
                                  std::string(flash.begin(), flash.end())) ==
          SaveResult::kSaved;

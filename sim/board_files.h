@@ -14,6 +14,8 @@
 // The settings file holds "key = value" lines; blank lines are ignored and
 // "#" starts a comment that runs to the end of the line. Numbers are
 // hexadecimal, with or without "0x". Keys, each at most once except stuck:
+//   part = 89c51             or 89c52: 8 KB, address lines 0-12, signature
+//                            1E 52 FF unless `signature` says otherwise
 //   rtl_base = C000          I/O base of the network card
 //   epp_port = 378           parallel-port data register
 //   signature = 1E 51 FF     the bytes at 30H, 31H and 32H
@@ -27,18 +29,22 @@
 // trace). Unknown keys and bad values are errors.
 constexpr char kBoardSettingsFileName[] = "simboard.ini";
 
-// The chip's content: exactly 4096 raw bytes, byte n at chip address n.
+// The chip's content: exactly the part's bytes (4096 or 8192), raw, byte n
+// at chip address n.
 constexpr char kBoardChipFileName[] = "simchip.bin";
+
+// The largest part the board takes.
+constexpr uint32_t kLargestChipSize = 8192;
 
 // Reads both files from the folder `dir`. A missing settings
 // file gives the default settings, a missing chip file an erased chip (all
 // 0xFF). Returns false, with the reason in `*error`, for a malformed
-// settings file or a chip file that does not hold 4096 bytes; the outputs
+// settings file or a chip file that does not hold the part's bytes; the outputs
 // then hold the defaults.
 bool LoadBoardFiles(const FilePath& dir, BoardSettings* settings,
                     std::vector<uint8_t>* flash, std::string* error);
 
-// Replaces the chip file (`flash` must hold 4096 bytes) safely. False when
+// Replaces the chip file (`flash` must hold 4096 or 8192 bytes) safely. False when
 // it cannot be written completely; the old file then stays.
 bool SaveChipFile(const FilePath& dir, const std::vector<uint8_t>& flash);
 

@@ -37,8 +37,8 @@ TEST(BoardFilesTest, SettingsAndChipRoundTripOrDefault) {
   // Every field has its own line: equal texts below mean equal settings.
   EXPECT_EQ(
       kHeader +
-          "rtl_base = E800\nepp_port = 278\nsignature = 1E 52 06\n"
-          "chip = absent\nlines = noisy\nstuck = 0:01:00\nstuck = FFF:0F:A0\n"
+          "part = 89c51\nrtl_base = E800\nepp_port = 278\n"
+          "signature = 1E 52 06\nchip = absent\nlines = noisy\nstuck = 0:01:00\nstuck = FFF:0F:A0\n"
           "trace = wiring trace.txt\n",
       FormatBoardSettings(changed));
   // Missing files: the default settings and an erased chip.
@@ -71,16 +71,23 @@ TEST(BoardFilesTest, ParsesCommentsBlankLinesAndLineEndings) {
       "chip = present\n"
       "lines = noisy\n"
       "stuck = 1:0:80\n"
-      "stuck = 0x2A : 3 : 0\n"
-      "trace =\n";
+      "stuck = 0x1F2A : 3 : 0\n"
+      "trace =\n"
+      "part = 89c52\n";
   BoardSettings settings;
   std::string error;
   ASSERT_TRUE(ParseBoardSettings(text, &settings, &error)) << error;
   EXPECT_EQ(kHeader +
-                "rtl_base = E800\nepp_port = 278\nsignature = 1E 52 06\n"
+                "part = 89c52\nrtl_base = E800\nepp_port = 278\n"
+                "signature = 1E 52 06\n"
                 "chip = present\nlines = noisy\nstuck = 1:00:80\n"
-                "stuck = 2A:03:00\ntrace = \n",
+                "stuck = 1F2A:03:00\ntrace = \n",
             FormatBoardSettings(settings));
+  // An 89C52 has its own signature unless one is given.
+  ASSERT_TRUE(ParseBoardSettings("part = 89c52", &settings, &error));
+  EXPECT_EQ(8192u, settings.chip_size);
+  EXPECT_EQ(0x52, settings.signature[1]);
+  EXPECT_EQ(0xFF, settings.signature[2]);
 }
 
 TEST(BoardFilesTest, MalformedSettingsAreRejected) {
@@ -98,7 +105,9 @@ TEST(BoardFilesTest, MalformedSettingsAreRejected) {
       {"signature = 1E 51 100", "expected three"},
       {"chip = maybe", "present or absent"},
       {"lines = sometimes", "settle or noisy"},
-      {"stuck = 1000:01:00", "address:zeros:ones"},
+      {"stuck = 1000:01:00", "stuck address 1000 is beyond the 4096-byte"},
+      {"stuck = 2000:01:00\npart = 89c52", "address:zeros:ones"},
+      {"part = 89c53", "line 1: expected 89c51 or 89c52"},
       {"stuck = 10:01", "address:zeros:ones"},
       {"stuck = 10:100:00", "address:zeros:ones"},
       {"stuck = 10:01:01", "at 0 and at 1"},

@@ -19,7 +19,7 @@ const char* Level(bool high) { return high ? "high" : "low"; }
 }  // namespace
 
 SimBoard::SimBoard(Clock* clock, const BoardSettings& settings)
-    : clock_(clock), settings_(settings), flash_(kChipSize, 0xFF) {}
+    : clock_(clock), settings_(settings), flash_(settings.chip_size, 0xFF) {}
 
 bool SimBoard::InitializeWinIo() {
   std::lock_guard<std::mutex> lock(mutex_);
@@ -154,7 +154,7 @@ void SimBoard::EndPulse(uint64_t now_us) {
     if (!settings_.chip_present) return;
     // Flash cells can only be cleared by programming.
     written_ = static_cast<uint8_t>(pulse_latch_ >> 24);
-    flash_[pulse_latch_ & 0xFFF] &= written_;
+    flash_[pulse_latch_ & (settings_.chip_size - 1)] &= written_;
     busy_until_us_ = now_us + kByteWriteUs;
     ++program_pulses_;
   } else if (!mode14 && !mode15 && !mode0) {
@@ -184,8 +184,10 @@ uint8_t SimBoard::ChipDrives(uint64_t now_us) const {
   if (mode14 != mode15) return 0xFF;
   // Data polling: while writing, the chip answers with bit 7 inverted.
   if (now_us < busy_until_us_) return written_ ^ 0x80;
-  // Bits 12 and 13 of the address do not reach a 4 KB part.
-  const uint16_t address = latch_ & 0xFFF;
+  // The address lines above the part's size do not reach it (bits 12 and
+  // 13 for a 4 KB part, bit 13 for an 8 KB one).
+  const uint16_t address =
+      static_cast<uint16_t>(latch_ & (settings_.chip_size - 1));
   if (!mode14) {
     if (address < 0x30 || address > 0x32) return 0xFF;
     return settings_.signature[address - 0x30];
@@ -215,8 +217,8 @@ std::vector<uint8_t> SimBoard::Flash() const {
 
 void SimBoard::SetFlash(const std::vector<uint8_t>& bytes) {
   std::lock_guard<std::mutex> lock(mutex_);
-  flash_.assign(kChipSize, 0xFF);
-  std::copy_n(bytes.begin(), std::min<size_t>(bytes.size(), kChipSize),
+  flash_.assign(settings_.chip_size, 0xFF);
+  std::copy_n(bytes.begin(), std::min<size_t>(bytes.size(), flash_.size()),
               flash_.begin());
 }
 
@@ -227,6 +229,8 @@ BoardSettings SimBoard::Settings() const {
 
 void SimBoard::SetSettings(const BoardSettings& settings) {
   std::lock_guard<std::mutex> lock(mutex_);
+  if (settings.chip_size != settings_.chip_size)
+    flash_.assign(settings.chip_size, 0xFF);
   settings_ = settings;
 }
 

@@ -20,18 +20,21 @@ struct StuckBits {
 
 // How the simulated board is wired and which faults it shows.
 struct BoardSettings {
+  // The part in the socket: 4096 bytes (an 89C51, address lines 0-11) or
+  // 8192 (an 89C52, lines 0-12).
+  uint32_t chip_size = kChipSize;
   uint16_t rtl_base = kDefaultRtlBase;  // I/O base of the network card
   uint16_t epp_port = kDefaultEppPort;  // parallel-port data register
   uint8_t signature[3] = {0x1E, 0x51, 0xFF};  // bytes at 0x30, 0x31, 0x32
   bool chip_present = true;   // false: the data lines float high
   bool lines_settle = true;   // false: no two reads of the data lines agree
-  std::map<uint16_t, StuckBits> stuck;  // by chip address (0 to 0xFFF)
+  std::map<uint16_t, StuckBits> stuck;  // by chip address
   // File the trace is appended to, relative to the board directory; empty
   // for none (see board_files.h). The board itself does not use it.
   std::string trace_file;
 };
 
-// A programmer board with a 4 KB 89C51-family chip in its socket, driven
+// A programmer board with an 89C51-family chip in its socket, driven
 // through the port seam. It decodes exactly what the chip cycles write and
 // models the chip closely enough that a wrong cycle fails: flash that only
 // clears bits, a 1.5 ms byte write time with data polling, a minimum erase
@@ -55,9 +58,9 @@ class SimBoard : public PortIo {
   bool SetPortVal(uint16_t port, uint32_t value, int size) override;
   bool GetPortVal(uint16_t port, uint32_t* value, int size) override;
 
-  // The chip's program memory (4096 bytes), as stored: stuck bits show only
-  // when the chip is read. SetFlash takes up to 4096 bytes; the rest of the
-  // chip becomes 0xFF.
+  // The chip's program memory (chip_size bytes), as stored: stuck bits show
+  // only when the chip is read. SetFlash takes up to chip_size bytes; the
+  // rest of the chip becomes 0xFF. Settings of another size erase it.
   std::vector<uint8_t> Flash() const;
   void SetFlash(const std::vector<uint8_t>& bytes);
 
