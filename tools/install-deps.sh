@@ -1,6 +1,6 @@
 #!/bin/bash
 # Installs what the project needs on a fresh Debian 12 machine: the native
-# toolchain and GoogleTest, clang with libFuzzer (libclang-rt-14-dev) for the
+# toolchain, GoogleTest and CLI11, clang with libFuzzer (libclang-rt-14-dev) for the
 # fuzz targets, the MinGW-w64 cross compilers (32 and 64 bit), Wine with its
 # 32-bit half, Xvfb, a CJK font, ImageMagick for screenshots, and the
 # zh_CN.UTF-8 and en_US.UTF-8 locales Wine takes its code page from.
@@ -11,7 +11,7 @@
 set -euo pipefail
 
 packages=(
-  cmake ninja-build g++ libgtest-dev libgmock-dev
+  cmake ninja-build g++ libgtest-dev libgmock-dev libcli11-dev
   clang libclang-rt-14-dev
   g++-mingw-w64-i686 g++-mingw-w64-x86-64
   wine wine64 wine32:i386
