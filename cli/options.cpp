@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cctype>
 
+#include "base/hex_number.h"
+
 namespace {
 
 constexpr char kDescription[] =
@@ -49,18 +51,8 @@ std::string Lower(std::string text) {
 }  // namespace
 
 bool ParsePortAddress(const std::string& text, uint16_t* value) {
-  std::string digits = text;
-  if (digits.size() > 2 && digits[0] == '0' &&
-      (digits[1] == 'x' || digits[1] == 'X'))
-    digits = digits.substr(2);
-  if (digits.empty() || digits.size() > 4) return false;
   uint32_t v = 0;
-  for (char c : digits) {
-    if (!std::isxdigit(static_cast<unsigned char>(c))) return false;
-    const int lower = std::tolower(static_cast<unsigned char>(c));
-    v = v * 16 + static_cast<uint32_t>(std::isdigit(lower) ? lower - '0'
-                                                           : lower - 'a' + 10);
-  }
+  if (!ParseHexNumber(text, 0xFFFF, &v)) return false;
   *value = static_cast<uint16_t>(v);
   return true;
 }
@@ -151,19 +143,19 @@ bool ParseCliOptions(const std::vector<std::string>& args, std::ostream& out,
     *exit_code = 2;
     return false;
   };
-  if (!rtl.empty()) {
+  const struct {
+    const char* name;
+    const std::string& text;
+    std::optional<uint16_t>* value;
+  } ports[] = {{"--rtl-base", rtl, &o->rtl_base}, {"--epp-port", epp, &o->epp_port}};
+  for (const auto& port : ports) {
+    if (port.text.empty()) continue;
     uint16_t v = 0;
-    if (!ParsePortAddress(rtl, &v))
-      return fail("--rtl-base: expected a hexadecimal port address up to "
-                  "FFFF, not \"" + rtl + "\"");
-    o->rtl_base = v;
-  }
-  if (!epp.empty()) {
-    uint16_t v = 0;
-    if (!ParsePortAddress(epp, &v))
-      return fail("--epp-port: expected a hexadecimal port address up to "
-                  "FFFF, not \"" + epp + "\"");
-    o->epp_port = v;
+    if (!ParsePortAddress(port.text, &v))
+      return fail(std::string(port.name) +
+                  ": expected a hexadecimal port address up to FFFF, not \"" +
+                  port.text + "\"");
+    *port.value = v;
   }
   if (!part.empty()) {
     part = Lower(part);

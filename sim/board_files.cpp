@@ -6,6 +6,7 @@
 
 #include "base/file.h"
 #include "base/format.h"
+#include "base/hex_number.h"
 
 namespace {
 
@@ -13,27 +14,6 @@ std::string Trim(const std::string& s) {
   const size_t begin = s.find_first_not_of(" \t\r");
   if (begin == std::string::npos) return "";
   return s.substr(begin, s.find_last_not_of(" \t\r") + 1 - begin);
-}
-
-// A hexadecimal number, "0x" optional, no larger than `max`.
-bool ParseHex(const std::string& text, uint32_t max, uint32_t* value) {
-  std::string digits = text;
-  if (digits.size() > 2 && digits[0] == '0' &&
-      (digits[1] == 'x' || digits[1] == 'X'))
-    digits = digits.substr(2);
-  if (digits.empty() || digits.size() > 8) return false;
-  uint32_t v = 0;
-  for (char c : digits) {
-    if (!std::isxdigit(static_cast<unsigned char>(c))) return false;
-    v = v * 16 + static_cast<uint32_t>(
-                     std::isdigit(static_cast<unsigned char>(c))
-                         ? c - '0'
-                         : std::toupper(static_cast<unsigned char>(c)) - 'A' +
-                               10);
-  }
-  if (v > max) return false;
-  *value = v;
-  return true;
 }
 
 // Splits "a:b:c" (or "a b c" with `separator` ' ') into its parts.
@@ -59,7 +39,7 @@ bool ApplySetting(const std::string& key, const std::string& value,
                   BoardSettings* s, std::string* why) {
   uint32_t v = 0;
   if (key == "rtl_base" || key == "epp_port") {
-    if (!ParseHex(value, 0xFFFF, &v)) {
+    if (!ParseHexNumber(value, 0xFFFF, &v)) {
       *why = "expected a port address, hexadecimal up to FFFF";
       return false;
     }
@@ -71,7 +51,7 @@ bool ApplySetting(const std::string& key, const std::string& value,
       return false;
     }
     for (int n = 0; n < 3; ++n) {
-      if (!ParseHex(bytes[n], 0xFF, &v)) {
+      if (!ParseHexNumber(bytes[n], 0xFF, &v)) {
         *why = "expected three hexadecimal bytes";
         return false;
       }
@@ -92,8 +72,8 @@ bool ApplySetting(const std::string& key, const std::string& value,
   } else if (key == "stuck") {
     const std::vector<std::string> parts = Split(value, ':');
     uint32_t address = 0, zeros = 0, ones = 0;
-    if (parts.size() != 3 || !ParseHex(parts[0], kLargestChipSize - 1, &address) ||
-        !ParseHex(parts[1], 0xFF, &zeros) || !ParseHex(parts[2], 0xFF, &ones)) {
+    if (parts.size() != 3 || !ParseHexNumber(parts[0], kLargestChipSize - 1, &address) ||
+        !ParseHexNumber(parts[1], 0xFF, &zeros) || !ParseHexNumber(parts[2], 0xFF, &ones)) {
       *why = "expected address:zeros:ones, hexadecimal, address up to 1FFF";
       return false;
     }
