@@ -1,7 +1,7 @@
 #include "jobs/write_chip_job.h"
 
 #include <cstdint>
-#include <cstring>
+#include <algorithm>
 #include <vector>
 
 #include "base/file.h"
@@ -39,7 +39,7 @@ bool LoadImage(ProgrammerLink& link, JobHost& host, const FilePath& path,
     return false;
   }
   *size = static_cast<uint32_t>(image.bytes.size());
-  std::memcpy(link.m_codeImage, image.bytes.data(), image.bytes.size());
+  std::copy(image.bytes.begin(), image.bytes.end(), link.m_codeImage);
   return true;
 }
 
