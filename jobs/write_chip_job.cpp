@@ -1,7 +1,7 @@
 #include "jobs/write_chip_job.h"
 
-#include <cstdint>
 #include <algorithm>
+#include <cstdint>
 #include <vector>
 
 #include "base/file.h"
