@@ -97,12 +97,12 @@ class Run {
   uint32_t ChipSize(const Signature& signature, int* code);
   int FitImage(uint32_t size);
 
-  int Signature_(const Signature& signature);
-  int Read(uint32_t size);
-  int Write();
-  int Verify_();
-  int BlankCheck_(uint32_t size);
-  int Erase_(uint32_t size);
+  int ShowSignature(const Signature& signature);
+  int ReadToFile(uint32_t size);
+  int WriteFromFile();
+  int VerifyWithFile();
+  int CheckBlank(uint32_t size);
+  int EraseAndCheck(uint32_t size);
   int Ended(const OperationResult& result);
   void ListFailures(const std::vector<ByteFailure>& failures,
                     const char* expected_word, const char* actual_word);
@@ -316,19 +316,19 @@ int Run::Operate() {
   const Signature signature = ReadSignature(*link_);
   if (link_->port_failures() != 0)
     return Fail(kExitNoAccess, "the port-access library refused the ports");
-  if (o_.command == "signature") return Signature_(signature);
+  if (o_.command == "signature") return ShowSignature(signature);
   int code = kExitOk;
   const uint32_t size = ChipSize(signature, &code);
   if (size == 0) return code;
-  if (o_.command == "read") return Read(size);
-  if (o_.command == "blank-check") return BlankCheck_(size);
-  if (o_.command == "erase") return Erase_(size);
+  if (o_.command == "read") return ReadToFile(size);
+  if (o_.command == "blank-check") return CheckBlank(size);
+  if (o_.command == "erase") return EraseAndCheck(size);
   code = FitImage(size);
   if (code != kExitOk) return code;
-  return o_.command == "write" ? Write() : Verify_();
+  return o_.command == "write" ? WriteFromFile() : VerifyWithFile();
 }
 
-int Run::Signature_(const Signature& s) {
+int Run::ShowSignature(const Signature& s) {
   out_ << Format("30H=%X,\t31H=%X,\t32H=%X\n", unsigned{s.at30},
                  unsigned{s.at31}, unsigned{s.at32});
   if (NoChipAnswers(s)) return Fail(kExitNoAccess, "no chip answers");
@@ -363,7 +363,7 @@ void Run::ListFailures(const std::vector<ByteFailure>& failures,
     out_ << Format("  ... and %zu more\n", failures.size() - listed);
 }
 
-int Run::Read(uint32_t size) {
+int Run::ReadToFile(uint32_t size) {
   std::vector<uint8_t> bytes(size, 0xFF);
   CliSink sink(&display_, env_.interrupted, kNoFile);
   const OperationResult result = ReadChip(*link_, 0, size, bytes.data(), sink);
@@ -378,7 +378,7 @@ int Run::Read(uint32_t size) {
   return kExitOk;
 }
 
-int Run::Write() {
+int Run::WriteFromFile() {
   const std::string start = kLogStartLine, end = kLogEndLine;
   WriteFileBytes(log_, start.data(), static_cast<uint32_t>(start.size()));
   CliSink sink(&display_, env_.interrupted, log_);
@@ -404,7 +404,7 @@ int Run::Write() {
   return report.failures.empty() ? kExitOk : kExitChipFailed;
 }
 
-int Run::Verify_() {
+int Run::VerifyWithFile() {
   CliSink sink(&display_, env_.interrupted, kNoFile);
   const uint32_t size = static_cast<uint32_t>(image_.bytes.size());
   const OperationResult result =
@@ -420,7 +420,7 @@ int Run::Verify_() {
   return result.failures.empty() ? kExitOk : kExitChipFailed;
 }
 
-int Run::BlankCheck_(uint32_t size) {
+int Run::CheckBlank(uint32_t size) {
   CliSink sink(&display_, env_.interrupted, kNoFile);
   const OperationResult result = BlankCheck(*link_, size, sink);
   display_.Finish("blank-check");
@@ -434,7 +434,7 @@ int Run::BlankCheck_(uint32_t size) {
   return result.failures.empty() ? kExitOk : kExitChipFailed;
 }
 
-int Run::Erase_(uint32_t size) {
+int Run::EraseAndCheck(uint32_t size) {
   CliSink sink(&display_, env_.interrupted, kNoFile);
   OperationResult result = Erase(*link_, sink);
   int code = Ended(result);
