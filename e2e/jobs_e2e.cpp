@@ -117,7 +117,7 @@ void SetUpWrite(ProgramCase& s, const char* board, const std::string& image) {
 
 // Clicks "读bin文件并写89C51" and answers its Open dialog with the image.
 bool StartWrite(ProgramCase& s, HWND dialog) {
-  ClickButton(dialog, kWriteChipButton);
+  ClickButton(dialog, IDC_WRITE_CHIP);
   HWND open = WaitFileDialog(s.pid(), kWaitMs);
   return s.Expect(open != nullptr, L"no Open dialog within 10 s") &&
          s.Expect(AnswerFileDialog(open, s.dir() + kImageName) &&
@@ -129,8 +129,9 @@ bool StartWrite(ProgramCase& s, HWND dialog) {
 // has begun.
 bool WaitProgramming(ProgramCase& s, HWND dialog) {
   return s.Expect(
-      WaitUntil([&] { return ItemText(dialog, kWriteStatus) != kNotStarted; },
-                kStartPauseMs + kWaitMs),
+      WaitUntil(
+          [&] { return ItemText(dialog, IDC_WRITE_STATUS) != kNotStarted; },
+          kStartPauseMs + kWaitMs),
       L"programming did not begin within 11 s");
 }
 
@@ -145,7 +146,7 @@ bool WaitProgramming(ProgramCase& s, HWND dialog) {
 // and answers yes.
 void ReadAndSave(ProgramCase& s, HWND dialog, const std::wstring& path,
                  bool replace) {
-  ClickButton(dialog, kReadChipButton);
+  ClickButton(dialog, IDC_READ_CHIP);
   HWND save = WaitFileDialog(s.pid(), kWaitMs);
   if (!s.Expect(save != nullptr, L"no Save As dialog within 10 s")) return;
   // The read-status label after reading the image, whose last byte is 0x0A.
@@ -185,15 +186,16 @@ void RunSessionCase() {
     return;
   }
   const DWORD start = GetTickCount();
-  for (int button : {kEraseChipButton, kReadSignatureButton, kReadChipButton,
-                     kWriteChipButton}) {
+  for (int button :
+       {IDC_ERASE_CHIP, IDC_READ_SIGNATURE, IDC_READ_CHIP, IDC_WRITE_CHIP}) {
     ClickButton(dialog, button);
     s.AnswerMessage(L"芯片正忙,请等待当前操作结束", dialog);
     s.Expect(WaitUntil([&] { return IsUsable(dialog); }, kWaitMs),
              L"main dialog not usable after the busy message box");
   }
   if (s.ExpectTextWithin(
-          L"write-status label", [&] { return ItemText(dialog, kWriteStatus); },
+          L"write-status label",
+          [&] { return ItemText(dialog, IDC_WRITE_STATUS); },
           L"ADDR=FFF,DATA=A", kProgramMs))
     s.Note(L"programmed in about " + std::to_wstring(GetTickCount() - start) +
            L" ms");
@@ -236,8 +238,9 @@ void RunStuckBitsCase() {
   if (dialog == nullptr) return;
   if (StartWrite(s, dialog))
     s.ExpectTextWithin(
-        L"write-status label", [&] { return ItemText(dialog, kWriteStatus); },
-        L"ADDR=2F,DATA=47", kProgramMs);
+        L"write-status label",
+        [&] { return ItemText(dialog, IDC_WRITE_STATUS); }, L"ADDR=2F,DATA=47",
+        kProgramMs);
   Sleep(kJobEndSettleMs);
   s.Finish(dialog);
   ExpectLog(s, std::string(kLogStart) +
@@ -258,7 +261,7 @@ void RunOversizeCase() {
   HWND dialog = s.StartMain();
   if (dialog == nullptr) return;
   if (StartWrite(s, dialog)) s.AnswerMessage(L"*.bin文件不能大于4k", nullptr);
-  s.ExpectText(L"write-status label", ItemText(dialog, kWriteStatus),
+  s.ExpectText(L"write-status label", ItemText(dialog, IDC_WRITE_STATUS),
                kNotStarted);
   s.Finish(dialog);
   ExpectLog(s, kOldLog);

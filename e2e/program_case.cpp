@@ -70,9 +70,9 @@ std::wstring Quoted(const std::wstring& text) {
 }
 
 std::wstring ReadStatusText(HWND dialog) {
-  // Identifier -1, or 0xFFFF where the identifier is kept in 16 bits.
+  // IDC_STATIC (-1), or 0xFFFF where the identifier is kept in 16 bits.
   for (const auto& child : ChildTexts(dialog))
-    if (child.first == -1 || child.first == 0xFFFF) return child.second;
+    if (child.first == IDC_STATIC || child.first == 0xFFFF) return child.second;
   return L"(none)";
 }
 
@@ -166,7 +166,8 @@ HWND ProgramCase::WaitMain() {
   HWND dialog = WaitTopWindow(
       pid(),
       [](HWND w) {
-        return TextOf(w) == L"Tarnwick" && GetDlgItem(w, kPortText) != nullptr;
+        return TextOf(w) == L"Tarnwick" &&
+               GetDlgItem(w, IDC_PORT_TEXT) != nullptr;
       },
       kWaitMs);
   if (!Expect(dialog != nullptr, L"no main dialog within 10 s")) return nullptr;
@@ -179,14 +180,15 @@ HWND ProgramCase::WaitMain() {
 }
 
 std::wstring ProgramCase::ReadSignature(HWND dialog) {
-  if (!Expect(ItemText(dialog, kSignatureText).empty(),
+  if (!Expect(ItemText(dialog, IDC_SIGNATURE_TEXT).empty(),
               L"signature text not empty before the click"))
     return L"";
-  ClickButton(dialog, kReadSignatureButton);
-  Expect(WaitUntil([&] { return !ItemText(dialog, kSignatureText).empty(); },
-                   kWaitMs),
-         L"no signature within 10 s");
-  return ItemText(dialog, kSignatureText);
+  ClickButton(dialog, IDC_READ_SIGNATURE);
+  Expect(
+      WaitUntil([&] { return !ItemText(dialog, IDC_SIGNATURE_TEXT).empty(); },
+                kWaitMs),
+      L"no signature within 10 s");
+  return ItemText(dialog, IDC_SIGNATURE_TEXT);
 }
 
 void ProgramCase::AnswerMessage(const std::wstring& text, HWND owner) {

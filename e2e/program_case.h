@@ -12,19 +12,12 @@
 #include <string>
 #include <vector>
 
+// The program's control and command identifiers (IDC_..., IDM_...).
+#include "app/resource.h"
 #include "e2e/driver.h"
 
 // Bytes of the chip, as the board's simchip.bin holds them.
 constexpr size_t kChipBytes = 4096;
-
-// Controls of the main dialog, as the program's resources number them.
-constexpr int kReadChipButton = 1000;
-constexpr int kWriteChipButton = 1001;
-constexpr int kReadSignatureButton = 1003;
-constexpr int kSignatureText = 1004;
-constexpr int kWriteStatus = 1005;
-constexpr int kEraseChipButton = 1006;
-constexpr int kPortText = 1010;
 
 // The status labels' first text, and the signature of the default board.
 const wchar_t kNotStarted[] = L"未开始";
