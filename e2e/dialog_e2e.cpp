@@ -172,4 +172,4 @@ void RunAll() {
 
 }  // namespace
 
-int main() { return RunCases(L"对话框测试", RunAll); }
+int main() { return RunCases(L"对话框_kr_한국", RunAll); }

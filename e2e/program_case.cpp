@@ -215,6 +215,7 @@ DWORD ProgramCase::Finish(HWND dialog, Closing how, bool traced) {
   if (how == Closing::kSysClose) PostSysCommand(dialog, SC_CLOSE);
   if (how == Closing::kEscapeKey) PostKey(dialog, VK_ESCAPE);
   if (how == Closing::kOkCommand) PostCommand(dialog, IDOK);
+  if (how == Closing::kPostedClose) PostMessageW(dialog, WM_CLOSE, 0, 0);
   DWORD code = 0;
   if (!Expect(WaitForSingleObject(process_.hProcess, kWaitMs) == WAIT_OBJECT_0,
               L"the program did not end within 10 s; killed"))

@@ -68,9 +68,10 @@ class CaseResult {
 
 // How a case ends the program.
 enum class Closing {
-  kSysClose,   // the close command (system menu, caption button, Alt+F4)
-  kEscapeKey,  // Esc pressed in the dialog
-  kOkCommand,  // an IDOK command, as Enter on a default OK button gives
+  kSysClose,     // the close command (Alt+F4, caption button, taskbar)
+  kEscapeKey,    // Esc pressed in the dialog
+  kOkCommand,    // an IDOK command, as Enter on a default OK button gives
+  kPostedClose,  // WM_CLOSE posted to the dialog, as another program may
 };
 
 // One run of the program in the case folder WORK\<driver folder>\<name>\,
@@ -132,10 +133,11 @@ class ProgramCase : public CaseResult {
 // The main() of a driver program run as
 //   DRIVER.exe DIST WORK SCREENS CODEPAGE
 // DIST holds Tarnwick.exe, WINIO.dll and start.ini; case folders are made
-// in WORK\`folder` (give a Chinese name, so that the program's own path
-// goes through its GBK conversions); pictures go to SCREENS. Checks that
-// the ANSI code page is CODEPAGE, runs `cases`, and prints a last line
-// "N passed, N failed". Returns the exit code: 0 only when all passed.
+// in WORK\`folder` (give a name with characters GBK lacks, so that the
+// program finds its own folder and files only if it keeps their names as
+// the system gives them); pictures go to SCREENS. Checks that the ANSI code
+// page is CODEPAGE, runs `cases`, and prints a last line "N passed, N
+// failed". Returns the exit code: 0 only when all passed.
 int RunCases(const wchar_t* folder, void (*cases)());
 
 #endif  // TARNWICK_E2E_PROGRAM_CASE_H_
