@@ -91,6 +91,11 @@ void CProgrammerDlg::OnSysCommand(UINT nID, LPARAM lParam) {
   if ((nID & 0xFFF0) == IDM_ABOUTBOX) {
     CAboutDlg dlgAbout;
     dlgAbout.DoModal();
+  } else if ((nID & 0xFFF0) == SC_CLOSE) {
+    // Closed as the system would close it, but also while a message box of
+    // its own disables it (the system ignores the command then): the
+    // program ends however it is asked to, taking such boxes with it.
+    SendMessage(WM_CLOSE);
   } else {
     CDialog::OnSysCommand(nID, lParam);
   }

@@ -28,8 +28,9 @@ class CProgrammerDlg : public CDialog, public ProgrammerLink {
   // access.
   BOOL OnInitDialog() override;
 
-  // The About item shows the About box; every other system command gets
-  // its default processing.
+  // The About item shows the About box; the close command closes the
+  // dialog even while one of its message boxes disables it; every other
+  // system command gets its default processing.
   afx_msg void OnSysCommand(UINT nID, LPARAM lParam);
   // Draws the icon centred when minimised.
   afx_msg void OnPaint();

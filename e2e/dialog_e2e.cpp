@@ -16,8 +16,6 @@
 
 namespace {
 
-constexpr WPARAM kAboutCommand = 0x0010;  // the system menu's About item
-
 const wchar_t kDefaultPortText[] =
     L"rtl8139 I/O基地址:\t0xC000\nEPP 并口地址:\t\t0x378";
 
@@ -68,8 +66,8 @@ void RunStartupCase(const StartupCase& c) {
   s.WriteChip(NonBlankChip());
   HWND dialog = s.StartMain();
   if (dialog == nullptr) return;
-  s.ExpectText(L"port text", ItemText(dialog, kPortText), c.port_text);
-  if (c.refused) ClickButton(dialog, kEraseChipButton);
+  s.ExpectText(L"port text", ItemText(dialog, IDC_PORT_TEXT), c.port_text);
+  if (c.refused) ClickButton(dialog, IDC_ERASE_CHIP);
   s.ExpectText(L"signature", s.ReadSignature(dialog), c.signature);
   s.Finish(dialog, Closing::kSysClose, !c.refused);
   s.Expect(s.Chip() == NonBlankChip(), L"simchip.bin changed");
@@ -89,7 +87,7 @@ void RunMissingStartIniCase() {
   s.AnswerMessage(s.dir() + L"start.ini不能被打开", nullptr);
   HWND dialog = s.WaitMain();
   if (dialog == nullptr) return;
-  s.ExpectText(L"port text", ItemText(dialog, kPortText), kDefaultPortText);
+  s.ExpectText(L"port text", ItemText(dialog, IDC_PORT_TEXT), kDefaultPortText);
   s.ExpectText(L"signature", s.ReadSignature(dialog), kDefaultSignature);
   s.Finish(dialog);
 }
@@ -100,7 +98,7 @@ void RunAboutCase() {
   ProgramCase s("about box");
   HWND dialog = s.StartMain();
   if (dialog == nullptr) return;
-  PostSysCommand(dialog, kAboutCommand);
+  PostSysCommand(dialog, IDM_ABOUTBOX);
   HWND about = WaitTopWindow(
       s.pid(), [](HWND w) { return TextOf(w) == L"关于 Tarnwick"; }, kWaitMs);
   if (s.Expect(about != nullptr, L"no window \"关于 Tarnwick\" within 10 s")) {
@@ -157,7 +155,7 @@ void RunClosingCase(const ClosingCase& c) {
   PostSysCommand(dialog, SC_RESTORE);
   s.Expect(WaitUntil([&] { return !IsIconic(dialog); }, kWaitMs),
            L"window not restored");
-  ClickButton(dialog, kEraseChipButton);
+  ClickButton(dialog, IDC_ERASE_CHIP);
   // Handled in order: once the signature shows, the erase has ended.
   s.ExpectText(L"signature", s.ReadSignature(dialog), kDefaultSignature);
   s.Finish(dialog, c.how);
@@ -174,4 +172,4 @@ void RunAll() {
 
 }  // namespace
 
-int main() { return RunCases(L"对话框测试", RunAll); }
+int main() { return RunCases(L"对话框_kr_한국", RunAll); }

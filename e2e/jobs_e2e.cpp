@@ -5,10 +5,11 @@
 // fresh folder of its own (see program_case.h), drives it from outside,
 // closes it, and then checks what was left behind: saved images, the log
 // beside the program, the simulated chip (written when the program ends)
-// and the trace of every port access. Every file a case names is Chinese,
-// so that paths go through the program's GBK conversions whatever the code
-// page. Picture: programmed.bmp, the main dialog after programming a whole
-// chip.
+// and the trace of every port access. The case folders and the image files
+// are named with characters GBK lacks (Korean, an emoji) beside Chinese
+// ones, so that every path must reach the files unchanged whatever the
+// code page. Picture: programmed.bmp, the main dialog after programming a
+// whole chip.
 //
 //   jobs_e2e.exe DIST WORK SCREENS CODEPAGE   (see RunCases)
 
@@ -35,7 +36,7 @@ const char kLogEnd[] = "坏块记录结束:\r\n";
 const char kOldLog[] =
     "坏块记录开始:\r\n写地址0失败,写数据0,效验数据FF\r\n坏块记录结束:\r\n";
 
-const wchar_t kImageName[] = L"程序映像.bin";
+const wchar_t kImageName[] = L"프로그램_程序映像.bin";
 
 // Programming takes about 3 ms an address after a one-second pause: a whole
 // chip takes some 15 s.
@@ -46,6 +47,8 @@ constexpr DWORD kStartPauseMs = 1000;
 constexpr DWORD kJobEndSettleMs = 500;
 
 const std::string kBlankChip(kChipBytes, '\xFF');
+
+const wchar_t kChipBusy[] = L"芯片正忙,请等待当前操作结束";
 
 using Pokes = std::vector<std::pair<size_t, uint8_t>>;
 
@@ -117,7 +120,7 @@ void SetUpWrite(ProgramCase& s, const char* board, const std::string& image) {
 
 // Clicks "读bin文件并写89C51" and answers its Open dialog with the image.
 bool StartWrite(ProgramCase& s, HWND dialog) {
-  ClickButton(dialog, kWriteChipButton);
+  ClickButton(dialog, IDC_WRITE_CHIP);
   HWND open = WaitFileDialog(s.pid(), kWaitMs);
   return s.Expect(open != nullptr, L"no Open dialog within 10 s") &&
          s.Expect(AnswerFileDialog(open, s.dir() + kImageName) &&
@@ -129,8 +132,9 @@ bool StartWrite(ProgramCase& s, HWND dialog) {
 // has begun.
 bool WaitProgramming(ProgramCase& s, HWND dialog) {
   return s.Expect(
-      WaitUntil([&] { return ItemText(dialog, kWriteStatus) != kNotStarted; },
-                kStartPauseMs + kWaitMs),
+      WaitUntil(
+          [&] { return ItemText(dialog, IDC_WRITE_STATUS) != kNotStarted; },
+          kStartPauseMs + kWaitMs),
       L"programming did not begin within 11 s");
 }
 
@@ -145,7 +149,7 @@ bool WaitProgramming(ProgramCase& s, HWND dialog) {
 // and answers yes.
 void ReadAndSave(ProgramCase& s, HWND dialog, const std::wstring& path,
                  bool replace) {
-  ClickButton(dialog, kReadChipButton);
+  ClickButton(dialog, IDC_READ_CHIP);
   HWND save = WaitFileDialog(s.pid(), kWaitMs);
   if (!s.Expect(save != nullptr, L"no Save As dialog within 10 s")) return;
   // The read-status label after reading the image, whose last byte is 0x0A.
@@ -175,7 +179,7 @@ void RunSessionCase() {
   const std::string image = Image(kChipBytes, {{0xFFF, 0x0A}});
   SetUpWrite(s, "", image);
   const std::wstring old_file = s.dir() + L"旧映像.bin";
-  const std::wstring new_file = s.dir() + L"读出的芯片.bin";
+  const std::wstring new_file = s.dir() + L"읽은_读出的芯片_🙂.bin";
   s.Expect(WriteBytes(old_file, "old image"), L"writing " + old_file);
   HWND dialog = s.StartMain();
   if (dialog == nullptr) return;
@@ -185,15 +189,16 @@ void RunSessionCase() {
     return;
   }
   const DWORD start = GetTickCount();
-  for (int button : {kEraseChipButton, kReadSignatureButton, kReadChipButton,
-                     kWriteChipButton}) {
+  for (int button :
+       {IDC_ERASE_CHIP, IDC_READ_SIGNATURE, IDC_READ_CHIP, IDC_WRITE_CHIP}) {
     ClickButton(dialog, button);
-    s.AnswerMessage(L"芯片正忙,请等待当前操作结束", dialog);
+    s.AnswerMessage(kChipBusy, dialog);
     s.Expect(WaitUntil([&] { return IsUsable(dialog); }, kWaitMs),
              L"main dialog not usable after the busy message box");
   }
   if (s.ExpectTextWithin(
-          L"write-status label", [&] { return ItemText(dialog, kWriteStatus); },
+          L"write-status label",
+          [&] { return ItemText(dialog, IDC_WRITE_STATUS); },
           L"ADDR=FFF,DATA=A", kProgramMs))
     s.Note(L"programmed in about " + std::to_wstring(GetTickCount() - start) +
            L" ms");
@@ -236,8 +241,9 @@ void RunStuckBitsCase() {
   if (dialog == nullptr) return;
   if (StartWrite(s, dialog))
     s.ExpectTextWithin(
-        L"write-status label", [&] { return ItemText(dialog, kWriteStatus); },
-        L"ADDR=2F,DATA=47", kProgramMs);
+        L"write-status label",
+        [&] { return ItemText(dialog, IDC_WRITE_STATUS); }, L"ADDR=2F,DATA=47",
+        kProgramMs);
   Sleep(kJobEndSettleMs);
   s.Finish(dialog);
   ExpectLog(s, std::string(kLogStart) +
@@ -258,28 +264,60 @@ void RunOversizeCase() {
   HWND dialog = s.StartMain();
   if (dialog == nullptr) return;
   if (StartWrite(s, dialog)) s.AnswerMessage(L"*.bin文件不能大于4k", nullptr);
-  s.ExpectText(L"write-status label", ItemText(dialog, kWriteStatus),
+  s.ExpectText(L"write-status label", ItemText(dialog, IDC_WRITE_STATUS),
                kNotStarted);
   s.Finish(dialog);
   ExpectLog(s, kOldLog);
   ExpectBytes(s, L"simchip.bin", s.Chip(), kBlankChip);
 }
 
-// --- Closing the program while it programs a whole chip: the job stops at
-// its next address, the log is completed and the program ends promptly.
+// --- Closing the program while it programs a whole chip, however it is
+// asked to end, and also while busy message boxes show, one opened over the
+// other (each runs a modal loop inside the dialog's own): the job stops at
+// its next address, the log is completed, the chip saved, and the program
+// ends promptly.
 
-void RunCloseCase() {
-  ProgramCase s("closed while programming");
+struct CloseCase {
+  const char* name;
+  int busy_boxes;  // open when closing, each over the one before
+  Closing how;
+};
+
+const CloseCase kCloseCases[] = {
+    {"closed while programming", 0, Closing::kSysClose},
+    {"closed by the close command over two busy boxes", 2, Closing::kSysClose},
+    {"closed by a posted WM_CLOSE over two busy boxes", 2,
+     Closing::kPostedClose},
+};
+
+// The busy message boxes the program shows.
+int BusyBoxes(DWORD pid) {
+  int n = 0;
+  FindTopWindow(pid, [&n](HWND w) {
+    n += MessageBoxText(w) == kChipBusy;
+    return false;
+  });
+  return n;
+}
+
+void RunCloseCase(const CloseCase& c) {
+  ProgramCase s(c.name);
   const std::string image = Image(kChipBytes, {});
   SetUpWrite(s, "", image);
   HWND dialog = s.StartMain();
   if (dialog == nullptr) return;
   const std::wstring files = FilesIn(s.dir());
   if (StartWrite(s, dialog) && WaitProgramming(s, dialog)) Sleep(500);
-  const DWORD took = s.Finish(dialog);
+  for (int n = 1; n <= c.busy_boxes; ++n) {
+    ClickButton(dialog, IDC_ERASE_CHIP);
+    s.Expect(WaitUntil([&] { return BusyBoxes(s.pid()) == n; }, kWaitMs),
+             L"busy message boxes: " + std::to_wstring(BusyBoxes(s.pid())) +
+                 L", want " + std::to_wstring(n));
+  }
+  const DWORD took = s.Finish(dialog, c.how);
   s.Expect(took < 3000, L"the program took " + std::to_wstring(took) +
                             L" ms to end, want under 3000");
-  s.Note(L"ended " + std::to_wstring(took) + L" ms after the close command");
+  s.Note(L"ended " + std::to_wstring(took) + L" ms after being asked to");
 
   s.ExpectText(L"files after closing", FilesIn(s.dir()), files);
   ExpectLog(s, std::string(kLogStart) + kLogEnd);
@@ -299,9 +337,9 @@ void RunAll() {
   RunSessionCase();
   RunStuckBitsCase();
   RunOversizeCase();
-  RunCloseCase();
+  for (const CloseCase& c : kCloseCases) RunCloseCase(c);
 }
 
 }  // namespace
 
-int main() { return RunCases(L"芯片作业测试", RunAll); }
+int main() { return RunCases(L"芯片作业_kr_한국", RunAll); }

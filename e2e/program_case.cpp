@@ -70,9 +70,9 @@ std::wstring Quoted(const std::wstring& text) {
 }
 
 std::wstring ReadStatusText(HWND dialog) {
-  // Identifier -1, or 0xFFFF where the identifier is kept in 16 bits.
+  // IDC_STATIC (-1), or 0xFFFF where the identifier is kept in 16 bits.
   for (const auto& child : ChildTexts(dialog))
-    if (child.first == -1 || child.first == 0xFFFF) return child.second;
+    if (child.first == IDC_STATIC || child.first == 0xFFFF) return child.second;
   return L"(none)";
 }
 
@@ -166,7 +166,8 @@ HWND ProgramCase::WaitMain() {
   HWND dialog = WaitTopWindow(
       pid(),
       [](HWND w) {
-        return TextOf(w) == L"Tarnwick" && GetDlgItem(w, kPortText) != nullptr;
+        return TextOf(w) == L"Tarnwick" &&
+               GetDlgItem(w, IDC_PORT_TEXT) != nullptr;
       },
       kWaitMs);
   if (!Expect(dialog != nullptr, L"no main dialog within 10 s")) return nullptr;
@@ -179,14 +180,15 @@ HWND ProgramCase::WaitMain() {
 }
 
 std::wstring ProgramCase::ReadSignature(HWND dialog) {
-  if (!Expect(ItemText(dialog, kSignatureText).empty(),
+  if (!Expect(ItemText(dialog, IDC_SIGNATURE_TEXT).empty(),
               L"signature text not empty before the click"))
     return L"";
-  ClickButton(dialog, kReadSignatureButton);
-  Expect(WaitUntil([&] { return !ItemText(dialog, kSignatureText).empty(); },
-                   kWaitMs),
-         L"no signature within 10 s");
-  return ItemText(dialog, kSignatureText);
+  ClickButton(dialog, IDC_READ_SIGNATURE);
+  Expect(
+      WaitUntil([&] { return !ItemText(dialog, IDC_SIGNATURE_TEXT).empty(); },
+                kWaitMs),
+      L"no signature within 10 s");
+  return ItemText(dialog, IDC_SIGNATURE_TEXT);
 }
 
 void ProgramCase::AnswerMessage(const std::wstring& text, HWND owner) {
@@ -213,6 +215,7 @@ DWORD ProgramCase::Finish(HWND dialog, Closing how, bool traced) {
   if (how == Closing::kSysClose) PostSysCommand(dialog, SC_CLOSE);
   if (how == Closing::kEscapeKey) PostKey(dialog, VK_ESCAPE);
   if (how == Closing::kOkCommand) PostCommand(dialog, IDOK);
+  if (how == Closing::kPostedClose) PostMessageW(dialog, WM_CLOSE, 0, 0);
   DWORD code = 0;
   if (!Expect(WaitForSingleObject(process_.hProcess, kWaitMs) == WAIT_OBJECT_0,
               L"the program did not end within 10 s; killed"))

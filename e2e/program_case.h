@@ -12,19 +12,12 @@
 #include <string>
 #include <vector>
 
+// The program's control and command identifiers (IDC_..., IDM_...).
+#include "app/resource.h"
 #include "e2e/driver.h"
 
 // Bytes of the chip, as the board's simchip.bin holds them.
 constexpr size_t kChipBytes = 4096;
-
-// Controls of the main dialog, as the program's resources number them.
-constexpr int kReadChipButton = 1000;
-constexpr int kWriteChipButton = 1001;
-constexpr int kReadSignatureButton = 1003;
-constexpr int kSignatureText = 1004;
-constexpr int kWriteStatus = 1005;
-constexpr int kEraseChipButton = 1006;
-constexpr int kPortText = 1010;
 
 // The status labels' first text, and the signature of the default board.
 const wchar_t kNotStarted[] = L"未开始";
@@ -75,9 +68,10 @@ class CaseResult {
 
 // How a case ends the program.
 enum class Closing {
-  kSysClose,   // the close command (system menu, caption button, Alt+F4)
-  kEscapeKey,  // Esc pressed in the dialog
-  kOkCommand,  // an IDOK command, as Enter on a default OK button gives
+  kSysClose,     // the close command (Alt+F4, caption button, taskbar)
+  kEscapeKey,    // Esc pressed in the dialog
+  kOkCommand,    // an IDOK command, as Enter on a default OK button gives
+  kPostedClose,  // WM_CLOSE posted to the dialog, as another program may
 };
 
 // One run of the program in the case folder WORK\<driver folder>\<name>\,
@@ -139,10 +133,11 @@ class ProgramCase : public CaseResult {
 // The main() of a driver program run as
 //   DRIVER.exe DIST WORK SCREENS CODEPAGE
 // DIST holds Tarnwick.exe, WINIO.dll and start.ini; case folders are made
-// in WORK\`folder` (give a Chinese name, so that the program's own path
-// goes through its GBK conversions); pictures go to SCREENS. Checks that
-// the ANSI code page is CODEPAGE, runs `cases`, and prints a last line
-// "N passed, N failed". Returns the exit code: 0 only when all passed.
+// in WORK\`folder` (give a name with characters GBK lacks, so that the
+// program finds its own folder and files only if it keeps their names as
+// the system gives them); pictures go to SCREENS. Checks that the ANSI code
+// page is CODEPAGE, runs `cases`, and prints a last line "N passed, N
+// failed". Returns the exit code: 0 only when all passed.
 int RunCases(const wchar_t* folder, void (*cases)());
 
 #endif  // TARNWICK_E2E_PROGRAM_CASE_H_

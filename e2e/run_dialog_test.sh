@@ -15,11 +15,11 @@ set -u
 build=$1 name=$2 codepage=$3 driver=$4 dist=$5
 
 . "$(dirname "$0")/../tools/wine-env.sh"
+trap wine_env_teardown EXIT
 if ! wine_env_setup "${TARNWICK_WINE_DIR:-$build/wine}"; then
   echo "0 passed, 1 failed"
   exit 1
 fi
-trap wine_env_teardown EXIT
 
 work="$build/e2e-runs/$name"
 screens="$build/e2e-screens/$name"

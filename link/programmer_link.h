@@ -25,8 +25,8 @@ constexpr uint16_t kDefaultEppPort = 0x378;
 
 // The programmer link: the program's working state and the four bus cycles
 // that drive an 89C51-family chip through the network card's flash register
-// and the parallel port's control lines. The main dialog owns one for the
-// whole run; worker jobs borrow it.
+// and the parallel port's control lines. The main dialog is one (it
+// inherits the link) for the whole run; worker jobs borrow it.
 class ProgrammerLink {
  public:
   // Settled reads give up after this many disagreeing read pairs and return

@@ -2,6 +2,26 @@
 
 #include "mfc/win_app.h"
 
+namespace {
+
+// Ends `window` when it is a dialog box (window class "#32770": message
+// boxes, dialogs) that `owner` owns, directly or through another window.
+BOOL CALLBACK EndOwnedDialogBox(HWND window, LPARAM owner) {
+  wchar_t name[16] = {};
+  ::GetClassNameW(window, name, 16);
+  if (::lstrcmpW(name, L"#32770") != 0) return TRUE;
+  for (HWND w = ::GetWindow(window, GW_OWNER); w != nullptr;
+       w = ::GetWindow(w, GW_OWNER)) {
+    if (w == reinterpret_cast<HWND>(owner)) {
+      ::EndDialog(window, IDCANCEL);
+      break;
+    }
+  }
+  return TRUE;
+}
+
+}  // namespace
+
 BEGIN_MESSAGE_MAP(CDialog, CWnd)
   ON_COMMAND(IDOK, OnOK)
   ON_COMMAND(IDCANCEL, OnCancel)
@@ -23,7 +43,15 @@ INT_PTR CDialog::DoModal() {
                            reinterpret_cast<LPARAM>(this));
 }
 
-void CDialog::EndDialog(int nResult) { ::EndDialog(m_hWnd, nResult); }
+void CDialog::EndDialog(int nResult) {
+  // A modal box this dialog owns (a message box shown by one of its
+  // handlers) runs its message loop inside the handler, inside this
+  // dialog's loop, which can only return after it. Ended with this dialog,
+  // as their Cancel button would, they return at once and so does DoModal.
+  ::EnumThreadWindows(::GetWindowThreadProcessId(m_hWnd, nullptr),
+                      EndOwnedDialogBox, reinterpret_cast<LPARAM>(m_hWnd));
+  ::EndDialog(m_hWnd, nResult);
+}
 
 BOOL CDialog::OnInitDialog() { return TRUE; }
 

@@ -22,7 +22,10 @@ class CDialog : public CWnd {
   INT_PTR DoModal();
 
   // Ends the dialog: DoModal returns nResult once the current message is
-  // handled.
+  // handled. The dialog boxes it owns on its thread (message boxes and
+  // dialogs its handlers are showing) end with it, as their Cancel button
+  // would end them, so that however the dialog is asked to end (a close
+  // command that comes while such a box shows), it ends at once.
   void EndDialog(int nResult);
 
  protected:

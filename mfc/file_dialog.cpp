@@ -34,7 +34,3 @@ INT_PTR CFileDialog::DoModal() {
                                         : ::GetSaveFileNameW(&m_ofn);
   return chosen ? IDOK : IDCANCEL;
 }
-
-CString CFileDialog::GetPathName() const {
-  return CString(WideToGbk(m_szFileName));
-}

@@ -7,11 +7,11 @@
 
 #include <string>
 
-#include "mfc/cstring.h"
 #include "mfc/wnd.h"
 
-// The common Open or Save As dialog. Texts are GBK; the dialog runs through
-// the wide API, so Chinese names work whatever the system's code page.
+// The common Open or Save As dialog. The texts given are GBK; the dialog
+// runs through the wide API and the path chosen comes back wide, so any
+// file name works whatever the system's code page.
 class CFileDialog {
  public:
   // `lpszFilter` is written "description|pattern|..." (see FilterToNulForm).
@@ -27,9 +27,9 @@ class CFileDialog {
   // IDOK when the user chose a file, IDCANCEL otherwise.
   INT_PTR DoModal();
 
-  // The full path chosen, in GBK (characters GBK lacks become "?").
-  CString GetPathName() const;
-  // The full path chosen, exactly as the system gave it.
+  // The full path chosen, exactly as the system gave it (wide text, any
+  // characters). There is no GBK form: a path must reach the file calls
+  // unchanged.
   std::wstring GetPathNameW() const { return m_szFileName; }
 
   OPENFILENAMEW m_ofn;

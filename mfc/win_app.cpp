@@ -43,9 +43,11 @@ int AfxWinMain(HINSTANCE hInstance) {
   if (app == nullptr) return -1;
   app->m_hInstance = hInstance;
   if (app->m_pszAppName == nullptr) {
-    wchar_t path[MAX_PATH + 1] = {0};
-    const DWORD n = ::GetModuleFileNameW(hInstance, path, MAX_PATH);
-    std::wstring name(path, n);
+    // Room for the longest path the system allows, so that a program deep
+    // in the folder tree still finds its name at the end.
+    std::wstring name(32768, L'\0');
+    name.resize(::GetModuleFileNameW(hInstance, &name[0],
+                                     static_cast<DWORD>(name.size())));
     name = name.substr(name.rfind(L'\\') + 1);
     name = name.substr(0, name.rfind(L'.'));
     app->m_appName = WideToGbk(name);

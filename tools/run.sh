@@ -14,9 +14,9 @@ cmake --build --preset win32
 . tools/wine-env.sh
 had_display=no
 wine_env_display_ok && had_display=yes
-wine_env_setup "$PWD/build/wine"
 trap wine_env_teardown EXIT
 trap "exit 130" INT TERM
+wine_env_setup "$PWD/build/wine"
 
 dist="$PWD/build/win32/dist"
 echo "Program folder: $dist"
