@@ -12,7 +12,7 @@
 class PortInstructions {
  public:
   virtual ~PortInstructions() = default;
-  // iopl(level): 0, or the errno.
+  // iopl with privilege `level`: 0, or the errno.
   virtual int SetIoPrivilegeLevel(int level) = 0;
   virtual void OutLong(uint16_t port, uint32_t value) = 0;  // outl
   virtual void OutByte(uint16_t port, uint8_t value) = 0;   // outb
@@ -24,7 +24,7 @@ class PortInstructions {
 // lockdown mode.
 PortInstructions* RealPortInstructions();
 
-// Port access through the kernel's direct port I/O: iopl(3), which opens
+// Port access through the kernel's direct port I/O: iopl at level 3, which opens
 // every port (ioperm reaches only 0-3FF, and the card's registers lie far
 // above), then one instruction per access. A 32-bit write is one outl, as
 // the flash register needs one doubleword access; bytes use outb and inb.
@@ -44,10 +44,10 @@ class LinuxPortIo : public PortIo {
   LinuxPortIo(const LinuxPortIo&) = delete;
   LinuxPortIo& operator=(const LinuxPortIo&) = delete;
 
-  // iopl(3). On refusal returns false and RefusalText() says why and what
+  // iopl at level 3. On refusal returns false and RefusalText() says why and what
   // to do. True at once when the privilege is already held.
   bool InitializeWinIo() override;
-  // iopl(0) when the privilege is held; otherwise touches nothing.
+  // Back to level 0 when the privilege is held; otherwise touches nothing.
   void ShutdownWinIo() override;
   // Size 4: one outl; size 1: one outb of the low byte. Other sizes, a
   // port range past FFFF, or no privilege held: false, nothing touched.

@@ -96,7 +96,7 @@ TEST(LinuxPortIoTest, NothingIsTouchedWithoutThePrivilege) {
   EXPECT_FALSE(unavailable.SetPortVal(0x378, 1, 1));
 }
 
-// Why iopl(3) was refused, told from a fake /proc/self/status (user and
+// Why iopl at level 3 was refused, told from a fake /proc/self/status (user and
 // capabilities) and /sys/kernel/security/lockdown. Every case must name
 // the fixes that apply and none that do not.
 TEST(LinuxPortIoTest, RefusalSaysWhyAndWhatToDo) {

@@ -11,7 +11,7 @@
 // "iopl3", "outl C0D4 A500C123", "outb 378 3", "inb C0D7".
 class RecordingInstructions : public PortInstructions {
  public:
-  int iopl_error = 0;  // what iopl(3) answers
+  int iopl_error = 0;  // what iopl at level 3 answers
   uint8_t in_value = 0x5A;
   std::string log;
 
