@@ -24,9 +24,9 @@ class PortInstructions {
 // lockdown mode.
 PortInstructions* RealPortInstructions();
 
-// Port access through the kernel's direct port I/O: iopl at level 3, which opens
-// every port (ioperm reaches only 0-3FF, and the card's registers lie far
-// above), then one instruction per access. A 32-bit write is one outl, as
+// Port access through the kernel's direct port I/O: iopl at level 3, which
+// opens every port (ioperm reaches only 0-3FF, and the card's registers lie
+// far above), then one instruction per access. A 32-bit write is one outl, as
 // the flash register needs one doubleword access; bytes use outb and inb.
 //
 // The I/O privilege belongs to the thread that obtained it and to threads
