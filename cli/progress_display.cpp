@@ -7,6 +7,7 @@ namespace {
 // Redraws this often at most: lively to the eye, cheap for the chip's pace.
 constexpr uint64_t kRedrawUs = 200000;
 constexpr int kBarWidth = 24;
+constexpr size_t kLineWidth = 79;  // "\r" and 78 columns
 
 std::string MinutesSeconds(double seconds) {
   const unsigned s = static_cast<unsigned>(seconds + 0.5);
@@ -70,7 +71,10 @@ void ProgressDisplay::Draw(const Progress& p, uint64_t now_us) {
     line += Format("  %5.0f B/s  %s left", rate,
                    MinutesSeconds((p.total - p.done) / rate).c_str());
   }
-  err_ << line << "\x1b[K" << std::flush;
+  // Blanks rather than an escape sequence clear what a longer line left:
+  // older Windows consoles show escape sequences as text.
+  if (line.size() < kLineWidth) line.resize(kLineWidth, ' ');
+  err_ << line << std::flush;
 }
 
 void ProgressDisplay::Finish(const std::string& command) {
