@@ -6,9 +6,12 @@
 
 // printf-style formatting into a std::string (any length).
 std::string Format(const char* format, ...)
-#if defined(__GNUC__)
-    // gnu_printf: MinGW's C++ runtime formats as C99 does (%zu, %llu).
+#if defined(__MINGW32__)
+    // MinGW's C++ runtime formats as C99 does (%zu, %llu), not as the
+    // Microsoft runtime that plain `printf` checking assumes there.
     __attribute__((format(gnu_printf, 1, 2)))
+#elif defined(__GNUC__)
+    __attribute__((format(printf, 1, 2)))
 #endif
     ;
 
