@@ -34,28 +34,28 @@ WriteReport WriteImage(ProgrammerLink& link, const uint8_t* image,
   }
 
   // Failures by address: a later record of one address replaces the
-  // earlier.
+  // earlier. Each step's are taken in; the report is made at the end.
   std::map<uint32_t, ByteFailure> failures;
-  auto finish = [&](const OperationResult& step) {
+  auto take = [&](const OperationResult& step) {
     report.port_failed = report.port_failed || step.port_failed;
     for (const ByteFailure& f : step.failures) failures[f.address] = f;
-    for (const auto& entry : failures) report.failures.push_back(entry.second);
     report.outcome = step.outcome;
+    return step.outcome == Outcome::kStopped || step.port_failed;
+  };
+  auto finish = [&] {
+    for (const auto& entry : failures) report.failures.push_back(entry.second);
     return report;
   };
 
   if (plan.erase) {
-    const OperationResult erase = Erase(link, sink);
-    if (erase.outcome == Outcome::kStopped || erase.port_failed)
-      return finish(erase);
+    if (take(Erase(link, sink))) return finish();
     report.erased = true;
   }
   const OperationResult program =
       ProgramAndVerify(link, image, plan.program, chip.data(), sink);
   report.programmed = program.handled;
   report.skipped = size - static_cast<uint32_t>(plan.program.size());
-  for (const ByteFailure& f : program.failures) failures[f.address] = f;
-  if (program.outcome == Outcome::kStopped || program.port_failed)
-    return finish(program);
-  return finish(Verify(link, image, size, sink));
+  if (take(program)) return finish();
+  take(Verify(link, image, size, sink));
+  return finish();
 }

@@ -272,7 +272,7 @@ uint32_t Run::ChipSize(const Signature& signature, int* code) {
   if (o_.part) return PartSizeByName(*o_.part);
   const Part* part = PartBySignature(signature);
   if (part != nullptr) return part->size;
-  if (changes_chip && !o_.force && !NoChipAnswers(signature)) {
+  if (changes_chip && !o_.force) {
     *code = Fail(kExitNoAccess,
                  "unknown signature " + SignatureBytes(signature) +
                      ": name the part with --part 89c51 or --part 89c52, "
