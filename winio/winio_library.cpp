@@ -2,32 +2,9 @@
 
 #include <windows.h>
 
+#include "winio/winio_functions.h"
+
 namespace {
-
-using InitializeFn = bool(__stdcall*)();
-using ShutdownFn = void(__stdcall*)();
-using GetPortValFn = bool(__stdcall*)(WORD, PDWORD, BYTE);
-using SetPortValFn = bool(__stdcall*)(WORD, DWORD, BYTE);
-
-class WinIoLibrary : public PortIo {
- public:
-  InitializeFn initialize = nullptr;
-  ShutdownFn shutdown = nullptr;
-  GetPortValFn get = nullptr;
-  SetPortValFn set = nullptr;
-
-  bool InitializeWinIo() override { return initialize(); }
-  void ShutdownWinIo() override { shutdown(); }
-  bool SetPortVal(uint16_t port, uint32_t value, int size) override {
-    return set(port, value, static_cast<BYTE>(size));
-  }
-  bool GetPortVal(uint16_t port, uint32_t* value, int size) override {
-    DWORD read = 0;
-    const bool ok = get(port, &read, static_cast<BYTE>(size));
-    *value = read;
-    return ok;
-  }
-};
 
 template <typename Fn>
 bool Find(HMODULE module, const char* name, Fn* fn) {
@@ -45,18 +22,18 @@ std::unique_ptr<PortIo> LoadWinIoLibrary(const FilePath& folder,
   if (module == nullptr) {
     *why = "cannot load " + PathForDisplay(path) +
            ": put the port-access WINIO.dll (and its driver) beside "
-           "tarnwick.exe, or use --sim DIR for the simulated board";
+           "tarnwick-cli.exe, or use --sim DIR for the simulated board";
     return nullptr;
   }
-  auto library = std::make_unique<WinIoLibrary>();
-  if (!Find(module, "InitializeWinIo", &library->initialize) ||
-      !Find(module, "ShutdownWinIo", &library->shutdown) ||
-      !Find(module, "GetPortVal", &library->get) ||
-      !Find(module, "SetPortVal", &library->set)) {
+  WinIoFunctions functions{};
+  if (!Find(module, "InitializeWinIo", &functions.initialize) ||
+      !Find(module, "ShutdownWinIo", &functions.shutdown) ||
+      !Find(module, "GetPortVal", &functions.get) ||
+      !Find(module, "SetPortVal", &functions.set)) {
     *why = PathForDisplay(path) +
            " lacks InitializeWinIo, ShutdownWinIo, GetPortVal or SetPortVal";
     ::FreeLibrary(module);
     return nullptr;
   }
-  return library;
+  return std::make_unique<WinIoFunctionsPort>(functions);
 }
