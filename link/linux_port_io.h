@@ -44,8 +44,8 @@ class LinuxPortIo : public PortIo {
   LinuxPortIo(const LinuxPortIo&) = delete;
   LinuxPortIo& operator=(const LinuxPortIo&) = delete;
 
-  // iopl at level 3. On refusal returns false and RefusalText() says why and what
-  // to do. True at once when the privilege is already held.
+  // iopl at level 3. On refusal returns false and WhyRefused() says why and
+  // what to do. True at once when the privilege is already held.
   bool InitializeWinIo() override;
   // Back to level 0 when the privilege is held; otherwise touches nothing.
   void ShutdownWinIo() override;
@@ -57,7 +57,6 @@ class LinuxPortIo : public PortIo {
 
   // Why the last InitializeWinIo failed and how to fix it, in plain
   // English; empty after a success.
-  const std::string& RefusalText() const { return refusal_; }
   std::string WhyRefused() const override { return refusal_; }
 
  private:

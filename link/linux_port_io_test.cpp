@@ -32,7 +32,7 @@ TEST(LinuxPortIoTest, EachAccessIsOneInstruction) {
   RecordingInstructions instructions;
   LinuxPortIo io(&instructions);
   ASSERT_TRUE(io.InitializeWinIo());
-  EXPECT_EQ("", io.RefusalText());
+  EXPECT_EQ("", io.WhyRefused());
   uint32_t value = 0xFFFFFFFF;
   EXPECT_TRUE(io.SetPortVal(0xC0D4, 0xA500C123, 4));
   EXPECT_TRUE(io.SetPortVal(0x378, 0x1F3, 1));  // only the low byte
@@ -92,7 +92,7 @@ TEST(LinuxPortIoTest, NothingIsTouchedWithoutThePrivilege) {
   LinuxPortIo unavailable(nullptr);
   EXPECT_FALSE(unavailable.InitializeWinIo());
   EXPECT_EQ("Direct port I/O is available only on x86 Linux.",
-            unavailable.RefusalText());
+            unavailable.WhyRefused());
   EXPECT_FALSE(unavailable.SetPortVal(0x378, 1, 1));
 }
 
@@ -168,7 +168,7 @@ TEST(LinuxPortIoTest, RefusalSaysWhyAndWhatToDo) {
     instructions.iopl_error = c.error;
     LinuxPortIo io(&instructions, root);
     EXPECT_FALSE(io.InitializeWinIo());
-    const std::string& text = io.RefusalText();
+    const std::string text = io.WhyRefused();
     for (const std::string& part : c.says)
       EXPECT_NE(std::string::npos, text.find(part)) << part << "\nin: " << text;
     for (const std::string& part : c.never_says)
