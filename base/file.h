@@ -38,7 +38,9 @@ enum class SaveResult {
 // written: the bytes go to a new temporary file in the same folder, which
 // is flushed and only then renamed onto `path`. On any failure `path` holds
 // what it held before (or stays absent) and the temporary file is removed.
-// A device or pipe that exists under `path` is written into directly.
+// A symbolic link is followed: the file it names is replaced (or made),
+// and the link stays. A device, pipe or socket under `path` is written
+// into directly.
 // `*error`, when given, says why in English when the result is not kSaved.
 SaveResult WriteStringToFileSafely(const FilePath& path,
                                    const std::string& contents,

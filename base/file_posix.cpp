@@ -3,12 +3,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
 
 #include "base/file.h"
+#include "base/file_platform.h"
 #include "base/format.h"
 
 // A descriptor d is kept as the pointer value d + 1, so that 0 stays free
@@ -88,36 +88,15 @@ ReadResult ReadFileToString(const FilePath& path, std::string* contents,
   return ReadResult::kRead;
 }
 
-SaveResult WriteStringToFileSafely(const FilePath& path,
-                                   const std::string& contents,
-                                   std::string* error) {
-  // A device or pipe (/dev/stdout, a FIFO) is written into as it is: it
-  // cannot be replaced, and renaming a file onto it would remove it.
-  struct stat st;
-  if (stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode) &&
-      !S_ISDIR(st.st_mode)) {
-    const int fd = open(path.c_str(), O_WRONLY | O_CLOEXEC);
-    if (fd < 0) {
-      SetError(error, ErrnoText());
-      return SaveResult::kNotCreated;
-    }
-    const bool written = WriteAll(fd, contents.data(), contents.size());
-    SetError(error, written ? "" : ErrnoText());
-    close(fd);
-    return written ? SaveResult::kSaved : SaveResult::kNotWritten;
-  }
-  static std::atomic<unsigned> serial{0};
-  const FilePath temp =
-      path.string() + Format(".tarnwick-%d-%u.tmp", static_cast<int>(getpid()),
-                             serial.fetch_add(1));
-  const int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
+SaveResult WriteNewFileFlushed(const FilePath& path,
+                               const std::string& contents,
+                               std::string* error) {
+  const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
                       0644);
   if (fd < 0) {
     SetError(error, ErrnoText());
     return SaveResult::kNotCreated;
   }
-  // Flushed before the rename, so that a crash cannot leave `path` naming
-  // a file whose bytes never reached the disk.
   bool written = WriteAll(fd, contents.data(), contents.size()) &&
                  fsync(fd) == 0;
   std::string why = written ? "" : ErrnoText();
@@ -126,16 +105,34 @@ SaveResult WriteStringToFileSafely(const FilePath& path,
     why = ErrnoText();
   }
   if (!written) {
-    unlink(temp.c_str());
+    unlink(path.c_str());
     SetError(error, why);
     return SaveResult::kNotWritten;
   }
-  if (rename(temp.c_str(), path.c_str()) != 0) {
+  return SaveResult::kSaved;
+}
+
+SaveResult WriteIntoExisting(const FilePath& path, const std::string& contents,
+                             std::string* error) {
+  const int fd = open(path.c_str(), O_WRONLY | O_CLOEXEC);
+  if (fd < 0) {
     SetError(error, ErrnoText());
-    unlink(temp.c_str());
     return SaveResult::kNotCreated;
   }
-  return SaveResult::kSaved;
+  const bool written = WriteAll(fd, contents.data(), contents.size());
+  SetError(error, written ? "" : ErrnoText());
+  close(fd);
+  return written ? SaveResult::kSaved : SaveResult::kNotWritten;
+}
+
+bool RenameOnto(const FilePath& from, const FilePath& to, std::string* error) {
+  if (rename(from.c_str(), to.c_str()) == 0) return true;
+  SetError(error, ErrnoText());
+  return false;
+}
+
+unsigned long CurrentProcessId() {
+  return static_cast<unsigned long>(getpid());
 }
 
 FileHandle CreateFileAlways(const FilePath& path) {

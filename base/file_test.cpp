@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -12,6 +13,7 @@
 #include <functional>
 #include <iterator>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "base/format.h"
@@ -81,6 +83,36 @@ TEST(FileTest, SafeWriteCreatesAndReplacesWhole) {
             WriteStringToFileSafely(path, std::string(4096, '\xA5')));
   EXPECT_EQ(std::string(4096, '\xA5'), Slurp(path));
   EXPECT_EQ(std::vector<std::string>{"image.bin"}, Names(dir));
+}
+
+// A link stays a link and the file it names is replaced (or made), its
+// temporary file beside it; a FIFO is written into, not replaced.
+TEST(FileTest, SafeWriteFollowsLinksAndWritesIntoPipes) {
+  const fs::path dir = FreshDir("file_save_links");
+  fs::create_directories(dir / "target");
+  std::ofstream(dir / "target" / "real.bin") << "old";
+  fs::create_symlink("target/real.bin", dir / "link.bin");
+  fs::create_symlink("link.bin", dir / "link2.bin");
+  fs::create_symlink(dir / "target" / "new.bin", dir / "dangling.bin");
+  for (const char* name : {"link.bin", "link2.bin", "dangling.bin"}) {
+    SCOPED_TRACE(name);
+    EXPECT_EQ(SaveResult::kSaved, WriteStringToFileSafely(dir / name, name));
+    EXPECT_TRUE(fs::is_symlink(dir / name));
+    EXPECT_EQ(name, Slurp(dir / name));
+  }
+  EXPECT_EQ("link2.bin", Slurp(dir / "target" / "real.bin"));
+  std::vector<std::string> names = Names(dir / "target");
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ((std::vector<std::string>{"new.bin", "real.bin"}), names);
+
+  const fs::path fifo = dir / "fifo";
+  ASSERT_EQ(0, mkfifo(fifo.c_str(), 0600));
+  std::string got;
+  std::thread reader([&] { got = Slurp(fifo); });
+  EXPECT_EQ(SaveResult::kSaved, WriteStringToFileSafely(fifo, "piped"));
+  reader.join();
+  EXPECT_EQ("piped", got);
+  EXPECT_EQ(fs::file_type::fifo, fs::status(fifo).type());
 }
 
 // Every failure leaves the chosen name as it was and no other file.

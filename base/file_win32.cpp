@@ -1,8 +1,7 @@
 #include <windows.h>
 
-#include <atomic>
-
 #include "base/file.h"
+#include "base/file_platform.h"
 #include "base/format.h"
 #include "base/gbk.h"
 #include "base/module_directory_win32.h"
@@ -92,40 +91,51 @@ ReadResult ReadFileToString(const FilePath& path, std::string* contents,
   return ReadResult::kRead;
 }
 
-SaveResult WriteStringToFileSafely(const FilePath& path,
-                                   const std::string& contents,
-                                   std::string* error) {
-  static std::atomic<unsigned> serial{0};
-  const std::wstring temp =
-      path.native() + FilePath(Format(".tarnwick-%lu-%u.tmp",
-                                      ::GetCurrentProcessId(),
-                                      serial.fetch_add(1)))
-                          .native();
-  HANDLE file = ::CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr,
+SaveResult WriteNewFileFlushed(const FilePath& path,
+                               const std::string& contents,
+                               std::string* error) {
+  HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr,
                               CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
     SetError(error, LastErrorText());
     return SaveResult::kNotCreated;
   }
-  // Flushed before the rename, so that a crash cannot leave `path` naming
-  // a file whose bytes never reached the disk.
   const bool written = WriteAll(file, contents.data(), contents.size()) &&
                        ::FlushFileBuffers(file);
   const std::string why = written ? "" : LastErrorText();
   ::CloseHandle(file);
   if (!written) {
-    ::DeleteFileW(temp.c_str());
+    ::DeleteFileW(path.c_str());
     SetError(error, why);
     return SaveResult::kNotWritten;
   }
-  if (!::MoveFileExW(temp.c_str(), path.c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    SetError(error, LastErrorText());
-    ::DeleteFileW(temp.c_str());
-    return SaveResult::kNotCreated;
-  }
   return SaveResult::kSaved;
 }
+
+SaveResult WriteIntoExisting(const FilePath& path, const std::string& contents,
+                             std::string* error) {
+  HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    SetError(error, LastErrorText());
+    return SaveResult::kNotCreated;
+  }
+  const bool written = WriteAll(file, contents.data(), contents.size());
+  SetError(error, written ? "" : LastErrorText());
+  ::CloseHandle(file);
+  return written ? SaveResult::kSaved : SaveResult::kNotWritten;
+}
+
+bool RenameOnto(const FilePath& from, const FilePath& to, std::string* error) {
+  if (::MoveFileExW(from.c_str(), to.c_str(),
+                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    return true;
+  SetError(error, LastErrorText());
+  return false;
+}
+
+unsigned long CurrentProcessId() { return ::GetCurrentProcessId(); }
 
 FileHandle CreateFileAlways(const FilePath& path) {
   return ::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE,
