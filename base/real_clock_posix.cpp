@@ -48,3 +48,7 @@ Clock* RealClock() {
   static PosixClock clock;
   return &clock;
 }
+
+std::unique_ptr<ClockResolution> HoldFineClockResolution() {
+  return std::make_unique<ClockResolution>();
+}

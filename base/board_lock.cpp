@@ -1,0 +1,69 @@
+#include "base/board_lock.h"
+
+#include <system_error>
+
+#include "base/board_lock_platform.h"
+#include "base/format.h"
+
+namespace {
+
+constexpr uint32_t kPollMs = 100;
+
+// Several locks held as one.
+class LockSet : public BoardLock {
+ public:
+  void Add(std::unique_ptr<BoardLock> lock) {
+    locks_.push_back(std::move(lock));
+  }
+
+ private:
+  std::vector<std::unique_ptr<BoardLock>> locks_;
+};
+
+// FNV-1a: a short, stable name for a folder's path.
+uint64_t Fnv1a(const std::string& text) {
+  uint64_t hash = 1469598103934665603ull;
+  for (unsigned char c : text) {
+    hash ^= c;
+    hash *= 1099511628211ull;
+  }
+  return hash;
+}
+
+}  // namespace
+
+std::vector<std::string> BoardLock::ResourcesOfPorts(uint16_t rtl_base,
+                                                     uint16_t epp_port) {
+  return {Format("rtl8139-%04x", unsigned{rtl_base}),
+          Format("parport-%04x", unsigned{epp_port})};
+}
+
+std::vector<std::string> BoardLock::ResourcesOfFolder(const FilePath& dir) {
+  std::error_code ec;
+  FilePath path = std::filesystem::weakly_canonical(dir, ec);
+  if (ec) path = std::filesystem::absolute(dir, ec);
+  return {Format("sim-%016llx", static_cast<unsigned long long>(
+                                    Fnv1a(PathForDisplay(path))))};
+}
+
+std::unique_ptr<BoardLock> BoardLock::Acquire(
+    const std::vector<std::string>& resources, Clock* clock, uint32_t wait_ms,
+    const std::function<bool()>& stop, std::string* why) {
+  auto set = std::make_unique<LockSet>();
+  const uint64_t deadline = clock->NowUs() + uint64_t{wait_ms} * 1000;
+  for (const std::string& name : resources) {
+    for (;;) {
+      std::unique_ptr<BoardLock> lock;
+      const TryLockResult result = TryLockResource(name, &lock, why);
+      if (result == TryLockResult::kTaken) {
+        set->Add(std::move(lock));
+        break;
+      }
+      if (result == TryLockResult::kFailed || clock->NowUs() >= deadline ||
+          (stop && stop()))
+        return nullptr;
+      clock->SleepMs(kPollMs);
+    }
+  }
+  return set;
+}
