@@ -32,11 +32,12 @@ void SetError(std::string* error, const std::string& what) {
 
 std::string ErrnoText() { return std::strerror(errno); }
 
-// Writes all of `n` bytes; false on the first failed write.
+// Writes all of `n` bytes; false on the first failed write. A write that a
+// signal interrupts (a pipe whose reader stalls) ends too: the program was
+// asked to stop.
 bool WriteAll(int fd, const char* bytes, size_t n) {
   while (n > 0) {
     const ssize_t put = write(fd, bytes, n);
-    if (put < 0 && errno == EINTR) continue;
     if (put <= 0) return false;
     bytes += put;
     n -= static_cast<size_t>(put);
@@ -66,8 +67,8 @@ ReadResult ReadFileToString(const FilePath& path, std::string* contents,
   // to its end, up to the limit.
   char buffer[65536];
   for (;;) {
+    // A read interrupted by a signal ends: the program was asked to stop.
     const ssize_t got = read(fd, buffer, sizeof buffer);
-    if (got < 0 && errno == EINTR) continue;
     if (got < 0) {
       SetError(error, ErrnoText());
       close(fd);
@@ -151,8 +152,7 @@ uint32_t WriteFileBytes(FileHandle f, const void* buffer, uint32_t n) {
   while (total < n) {
     const ssize_t put = write(
         ToFd(f), static_cast<const char*>(buffer) + total, n - total);
-    if (put < 0 && errno == EINTR) continue;
-    if (put <= 0) break;
+    if (put <= 0) break;  // a signal's interruption included
     total += static_cast<uint32_t>(put);
   }
   return total;

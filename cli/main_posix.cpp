@@ -16,8 +16,13 @@
 namespace {
 
 std::atomic<bool> interrupted{false};
+// The first signal that asked the run to stop; 0 while none has.
+volatile sig_atomic_t stop_signal = 0;
 
-void OnInterrupt(int) { interrupted = true; }
+void OnStopSignal(int signal) {
+  if (stop_signal == 0) stop_signal = signal;
+  interrupted = true;
+}
 
 std::unique_ptr<PortIo> OpenRealPort(std::string*) {
   return std::make_unique<LinuxPortIo>(RealPortInstructions());
@@ -26,13 +31,16 @@ std::unique_ptr<PortIo> OpenRealPort(std::string*) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  // Ctrl-C stops the operation at the next address; the run then ends the
-  // log, releases port access and exits 130.
+  // Ctrl-C, a closed terminal, a kill, Ctrl-\\ and a closed pipe all stop
+  // the operation at the next address; the run then ends the log, releases
+  // port access, saves a simulated chip and its trace, and exits with 128 +
+  // the signal's number. Without SA_RESTART a blocking open or read (a FIFO
+  // with no writer) ends on the signal too.
   struct sigaction action = {};
-  action.sa_handler = OnInterrupt;
+  action.sa_handler = OnStopSignal;
   sigemptyset(&action.sa_mask);
-  sigaction(SIGINT, &action, nullptr);
-  sigaction(SIGTERM, &action, nullptr);
+  for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE})
+    sigaction(signal, &action, nullptr);
 
   CliEnv env;
   env.out = &std::cout;
@@ -42,7 +50,8 @@ int main(int argc, char** argv) {
   env.interrupted = &interrupted;
   env.open_real_port = OpenRealPort;
   env.can_find_ports = true;
-  const int code = RunCli(std::vector<std::string>(argv + 1, argv + argc), env);
+  int code = RunCli(std::vector<std::string>(argv + 1, argv + argc), env);
   std::cout.flush();
+  if (stop_signal != 0) code = 128 + stop_signal;
   return code;
 }

@@ -6,6 +6,7 @@
 #include <io.h>
 
 #include <atomic>
+#include <csignal>
 #include <cstdio>
 #include <cwchar>
 #include <iostream>
@@ -18,11 +19,34 @@
 
 namespace {
 
-std::atomic<bool> interrupted{false};
+// The POSIX number of a hang-up: a closed console is one.
+constexpr int kSigHangUp = 1;
 
+std::atomic<bool> interrupted{false};
+// The signal number of the first console event that asked the run to
+// stop, as the C runtime numbers them; 0 while none has.
+std::atomic<int> stop_signal{0};
+// Set when the run has ended, ports released and files written.
+HANDLE run_ended = nullptr;
+
+// Ctrl-C, Ctrl-Break and closing the console (or logging off, shutting
+// down) stop the operation at the next address. For the last three the
+// system ends the process when this returns, so it waits (up to the 5 s
+// the system allows) for the run to end its log and release the ports.
 BOOL WINAPI OnConsoleControl(DWORD event) {
-  if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT) return FALSE;
+  int signal = 0;
+  switch (event) {
+    case CTRL_C_EVENT: signal = SIGINT; break;
+    case CTRL_BREAK_EVENT: signal = SIGBREAK; break;
+    case CTRL_CLOSE_EVENT:
+    case CTRL_LOGOFF_EVENT:
+    case CTRL_SHUTDOWN_EVENT: signal = kSigHangUp; break;
+    default: return FALSE;
+  }
+  int none = 0;
+  stop_signal.compare_exchange_strong(none, signal);
   interrupted = true;
+  if (signal == kSigHangUp) ::WaitForSingleObject(run_ended, 4500);
   return TRUE;
 }
 
@@ -57,6 +81,7 @@ std::unique_ptr<PortIo> OpenRealPort(std::string* why) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
+  run_ended = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
   ::SetConsoleOutputCP(CP_UTF8);
   ::SetConsoleCtrlHandler(OnConsoleControl, TRUE);
   std::vector<std::string> args;
@@ -77,7 +102,10 @@ int wmain(int argc, wchar_t** argv) {
   env.clock = RealClock();
   env.interrupted = &interrupted;
   env.open_real_port = OpenRealPort;
-  const int code = RunCli(args, env);
+  int code = RunCli(args, env);
   std::cout.flush();
+  std::cerr.flush();
+  if (stop_signal != 0) code = 128 + stop_signal;
+  ::SetEvent(run_ended);
   return code;
 }
