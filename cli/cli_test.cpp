@@ -12,6 +12,7 @@
 
 #include "base/format.h"
 #include "base/virtual_clock.h"
+#include "cli/version.h"
 #include "detect/fake_system.h"
 #include "image/intel_hex.h"
 #include "link/linux_port_io.h"
@@ -400,7 +401,7 @@ TEST_F(CliTest, UsageHelpVersionAndRealPorts) {
       {{}, 2, "A subcommand is required"},
       {{"--help"}, 0, "Exit codes:"},
       {{"write", "--help"}, 0, "FILE"},
-      {{"--version"}, 0, "tarnwick 1.1.0"},
+      {{"--version"}, 0, "tarnwick " TARNWICK_VERSION},
       {{"fly"}, 2, "A subcommand is required"},
       {{"signature", "--rtl-base", "12345"}, 2, "--rtl-base"},
       {{"signature", "--part", "89c99"}, 2, "--part"},

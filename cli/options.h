@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "cli/version.h"
+
 // The command line as given.
 struct CliOptions {
   std::string command;  // read, write, verify, erase, signature, blank-check,
@@ -25,7 +27,7 @@ struct CliOptions {
 };
 
 // The program's version, as --version shows it.
-constexpr char kTarnwickVersion[] = "1.1.0";
+constexpr char kTarnwickVersion[] = TARNWICK_VERSION;
 
 // Parses `args` (without the program's name; UTF-8). Returns true with
 // *options set when a command is to run. Otherwise the help, the version
