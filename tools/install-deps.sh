@@ -2,7 +2,9 @@
 # Installs what the project needs on a fresh Debian 12 machine: the native
 # toolchain, GoogleTest and CLI11, clang with libFuzzer (libclang-rt-14-dev) for the
 # fuzz targets, the MinGW-w64 cross compilers (32 and 64 bit), Wine with its
-# 32-bit half, Xvfb, a CJK font, ImageMagick for screenshots, and the
+# 32-bit half, Xvfb, a CJK font, ImageMagick for screenshots, icoutils to
+# compare the Windows builds' resources, srecord (srec_cat) to check the
+# image formats against a tool of its own, and the
 # zh_CN.UTF-8 and en_US.UTF-8 locales Wine takes its code page from.
 #
 # Idempotent: packages already installed are not asked for again, and when
@@ -15,7 +17,7 @@ packages=(
   clang libclang-rt-14-dev
   g++-mingw-w64-i686 g++-mingw-w64-x86-64
   wine wine64 wine32:i386
-  xvfb x11-utils fonts-wqy-microhei imagemagick
+  xvfb x11-utils fonts-wqy-microhei imagemagick icoutils srecord
   locales
   # tools/package.sh and the tests of its packages
   dpkg-dev lintian debootstrap zip unzip
