@@ -7,9 +7,8 @@
 #   tarnwick-<version>-win64.zip    each in a folder ready to unzip
 #   SHA256SUMS                      their checksums (sha256sum -c SHA256SUMS)
 #
-# The version is the CMake project's (the top CMakeLists.txt). Files carry
-# the time of the last commit, so that the same sources give the same
-# packages.
+# The version is the CMake project's (the top CMakeLists.txt). Files in the
+# packages carry the time of the last commit, not that of the build.
 #
 #   tools/package.sh
 set -euo pipefail
