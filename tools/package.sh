@@ -46,13 +46,14 @@ make_deb() {
     -DCMAKE_EXE_LINKER_FLAGS="$(dpkg-buildflags --get LDFLAGS)" >/dev/null
   cmake --build --preset release -j "$jobs" --target tarnwick
   local build=$root/build/release
-  # The package's root where dpkg-shlibdeps expects it, beside a
-  # debian/control for it to read.
+  # The package's root (with its DEBIAN folder) where dpkg-shlibdeps
+  # expects it, beside a debian/control for it to read.
   local version arch root_dir=$stage/debian/tarnwick
   version=$(cache_value "$build" CMAKE_PROJECT_VERSION)
   arch=$(dpkg --print-architecture)
   rm -rf "$stage/debian"
   DESTDIR=$root_dir cmake --install "$build" --prefix /usr >/dev/null
+  mkdir -m 755 "$root_dir/DEBIAN"
   printf 'Source: tarnwick\n\nPackage: tarnwick\nArchitecture: any\n' \
     >"$stage/debian/control"
   strip --strip-unneeded --remove-section=.comment --remove-section=.note \
@@ -77,7 +78,6 @@ make_deb() {
   [ -n "$depends" ] || { echo "package: no dependencies found" >&2; exit 1; }
 
   normalize "$root_dir"
-  mkdir -m 755 "$root_dir/DEBIAN"
   (cd "$root_dir" && find usr -type f | LC_ALL=C sort | xargs md5sum) \
     >"$root_dir/DEBIAN/md5sums"
   sed -e "s/@VERSION@/$version/" -e "s/@ARCH@/$arch/" \
