@@ -12,6 +12,7 @@
 
 #include "base/format.h"
 #include "base/virtual_clock.h"
+#include "cli/version.h"
 #include "detect/fake_system.h"
 #include "image/intel_hex.h"
 #include "link/linux_port_io.h"
@@ -403,7 +404,7 @@ TEST_F(CliTest, UsageHelpVersionAndRealPorts) {
       {{}, 2, "no command given; the commands are: read write"},
       {{"--help"}, 0, "Exit codes:"},
       {{"write", "--help"}, 0, "FILE"},
-      {{"--version"}, 0, "tarnwick 1.1.0"},
+      {{"--version"}, 0, "tarnwick " TARNWICK_VERSION},
       {{"--sim", "b", "fly"}, 2, "unknown command \"fly\"; the commands"},
       {{"write", "-x.hex"}, 2, "write ./-x.hex or -- -x.hex"},
       {{"signature", "--epp-port", ""}, 2, "--epp-port: the value is empty"},

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/version.h"
 #include "image/image_file.h"
 
 // The command line as given.
@@ -30,7 +31,7 @@ struct CliOptions {
 };
 
 // The program's version, as --version shows it.
-constexpr char kTarnwickVersion[] = "1.1.0";
+constexpr char kTarnwickVersion[] = TARNWICK_VERSION;
 
 // Parses `args` (without the program's name; UTF-8). Returns true with
 // *options set when a command is to run. Otherwise the help, the version

@@ -19,6 +19,8 @@ packages=(
   wine wine64 wine32:i386
   xvfb x11-utils fonts-wqy-microhei imagemagick icoutils srecord
   locales
+  # tools/package.sh and the tests of its packages
+  dpkg-dev lintian debootstrap zip unzip
 )
 locales_wanted=("zh_CN.UTF-8 UTF-8" "en_US.UTF-8 UTF-8")
 

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs whatever the build and the tests need, builds every configuration
 # and runs every test: the native core tests, the same under AddressSanitizer
-# and UndefinedBehaviorSanitizer, a minute of each fuzz target, and the
-# 32-bit and 64-bit Windows programs under Wine.
+# and UndefinedBehaviorSanitizer, a minute of each fuzz target, the
+# 32-bit and 64-bit Windows programs under Wine, and the packages a user
+# installs (tools/package.sh, then tools/package-test.sh).
 #
 # On a machine whose kernel runs no 32-bit programs the 32-bit program is
 # still built and checked without running it; its run-time tests are
@@ -47,5 +48,12 @@ for preset in win64 win32; do
     summary+=("$preset: did not run: $skipped: ${TARNWICK_HOST_32BIT_WHY:-see $log}")
   fi
 done
+
+# The packages a user installs (tools/package.sh), tested as a user meets
+# them: the .deb in a throwaway Debian root, the zips unpacked under Wine.
+echo "== packages: build and test"
+tools/package.sh
+tools/package-test.sh
+
 echo "== all tests passed"
 printf '== %s\n' "${summary[@]}"
