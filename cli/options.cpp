@@ -49,7 +49,8 @@ Exit codes:
   0    success
   1    the chip did not verify, compare or blank-check
   2    bad usage, or a bad, unreadable or unwritable file
-  3    no port access, or no chip answering
+  3    no port access, no chip answering, or the board held by another
+       program
   129, 130, 131, 141, 143
        stopped by a signal (hang-up, Ctrl-C, quit, broken pipe,
        termination) at the next address: 128 + the signal's number)";
