@@ -9,7 +9,6 @@
 #include "base/clock.h"
 #include "base/file.h"
 #include "base/gbk.h"
-#include "chip/chip_operations.h"
 #include "config/port_config.h"
 #include "jobs/read_chip_job.h"
 #include "jobs/write_chip_job.h"
@@ -39,7 +38,6 @@ constexpr UINT kJobEndedMessage = WM_APP + 1;
 
 CProgrammerDlg::CProgrammerDlg(CWnd* pParent)
     : CDialog(CProgrammerDlg::IDD, pParent),
-      ProgrammerLink(WinIoPort(), RealClock()),
       m_hIcon(AfxGetApp()->LoadIcon(IDR_MAINFRAME)) {}
 
 BEGIN_MESSAGE_MAP(CProgrammerDlg, CDialog)
@@ -71,19 +69,24 @@ BOOL CProgrammerDlg::OnInitDialog() {
   SetIcon(m_hIcon, TRUE);
   SetIcon(m_hIcon, FALSE);
 
-  ResetState();
-  LoadPortConfig(this, ExecutableDirectory(), [](const FilePath& path) {
-    AfxMessageBox((path.wstring() + GbkToWide(kCannotBeOpened)).c_str());
-  });
+  ProgrammerSession::Setup setup;
+  setup.clock = RealClock();
+  const FilePath config = ExecutableDirectory() / kPortConfigFileName;
+  if (!LoadPortConfig(config, &setup.ports))
+    AfxMessageBox((config.wstring() + GbkToWide(kCannotBeOpened)).c_str());
 
   CString ports;
   ports.Format("rtl8139 I/O基地址:\t0x%X\nEPP 并口地址:\t\t0x%X",
-               static_cast<unsigned>(m_rtlBase),
-               static_cast<unsigned>(m_eppPort));
+               static_cast<unsigned>(setup.ports.rtl_base),
+               static_cast<unsigned>(setup.ports.epp_port));
   SetDlgItemText(IDC_PORT_TEXT, ports);
 
-  ShutdownWinIo();
-  InitializeWinIo();
+  // Whatever an earlier user of the library left is released first. A
+  // refusal shows nothing: the chip commands then get nothing useful.
+  WinIoPort()->Close();
+  m_pSession = std::make_unique<ProgrammerSession>(WinIoPort(), setup);
+  std::string why;
+  m_pSession->Open(&why);
   return TRUE;
 }
 
@@ -121,15 +124,16 @@ void CProgrammerDlg::OnPaint() {
 HCURSOR CProgrammerDlg::OnQueryDragIcon() { return m_hIcon; }
 
 bool CProgrammerDlg::BeginChipCommand() {
-  if (TryBeginActivity()) return true;
+  bool idle = false;
+  if (m_chipBusy.compare_exchange_strong(idle, true)) return true;
   MessageBox(kChipBusy);
   return false;
 }
 
 void CProgrammerDlg::OnReadSignature() {
   if (!BeginChipCommand()) return;
-  const Signature signature = ReadSignature(*this);
-  EndActivity();
+  const Signature signature = m_pSession->ReadSignature();
+  EndChipActivity();
   CString text;
   text.Format("30H=%X,\t31H=%X,\t32H=%X", unsigned{signature.at30},
               unsigned{signature.at31}, unsigned{signature.at32});
@@ -139,8 +143,8 @@ void CProgrammerDlg::OnReadSignature() {
 void CProgrammerDlg::OnEraseChip() {
   if (!BeginChipCommand()) return;
   NoProgress progress;
-  Erase(*this, progress);
-  EndActivity();
+  m_pSession->Erase(progress);
+  EndChipActivity();
 }
 
 void CProgrammerDlg::OnReadChip() { StartJob(ReadChipThreadProc); }
@@ -152,7 +156,7 @@ void CProgrammerDlg::StartJob(AFX_THREADPROC proc) {
   // once; the job's thread releases it.
   if (!BeginChipCommand()) return;
   if (!m_jobThread.Start(proc, this)) {
-    EndActivity();
+    EndChipActivity();
     return;
   }
   SetTimer(kStatusTimer, kStatusIntervalMs);
@@ -164,7 +168,7 @@ UINT CProgrammerDlg::ReadChipThreadProc(LPVOID pParam) {
   // The cycles' 1 ms and 2 ms sleeps last that long only with a 1 ms
   // timer; the system's default tick is 15.6 ms.
   ::timeBeginPeriod(1);
-  RunReadChipJob(*dlg, host);
+  RunReadChipJob(*dlg->m_pSession, host);
   ::timeEndPeriod(1);
   dlg->EndJob();
   return 0;
@@ -174,7 +178,7 @@ UINT CProgrammerDlg::WriteChipThreadProc(LPVOID pParam) {
   CProgrammerDlg* dlg = static_cast<CProgrammerDlg*>(pParam);
   DialogJobHost host(&dlg->m_statusTexts, &dlg->m_stopJobs);
   ::timeBeginPeriod(1);
-  RunWriteChipJob(*dlg, host, ExecutableDirectory());
+  RunWriteChipJob(*dlg->m_pSession, host, ExecutableDirectory());
   ::timeEndPeriod(1);
   dlg->EndJob();
   return 0;
@@ -184,7 +188,7 @@ void CProgrammerDlg::EndJob() {
   // The job's last texts show at once rather than at the next tick. The
   // message is lost, harmlessly, when the dialog is ending.
   ::PostMessageW(m_hWnd, kJobEndedMessage, 0, 0);
-  EndActivity();
+  EndChipActivity();
 }
 
 void CProgrammerDlg::OnTimer(UINT_PTR nIDEvent) {
@@ -218,6 +222,6 @@ void CProgrammerDlg::OnDestroy() {
   // ends its log), and a file dialog or message box it shows is cancelled.
   m_stopJobs = true;
   m_jobThread.WaitCancellingDialogs(kJobStopTimeoutMs);
-  ShutdownWinIo();
+  if (m_pSession != nullptr) m_pSession->Close();
   CDialog::OnDestroy();
 }

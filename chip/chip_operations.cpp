@@ -6,8 +6,8 @@ namespace {
 class PortFailureWatch {
  public:
   explicit PortFailureWatch(const ProgrammerLink& link)
-      : link_(link), before_(link.port_failures()) {}
-  bool Failed() const { return link_.port_failures() != before_; }
+      : link_(link), before_(link.refused_accesses()) {}
+  bool Failed() const { return link_.refused_accesses() != before_; }
 
  private:
   const ProgrammerLink& link_;
@@ -19,7 +19,7 @@ class PortFailureWatch {
 uint8_t ReadUntil(ProgrammerLink& link, uint32_t address, uint8_t want) {
   uint8_t value = 0;
   for (int read = 0; read < kReadsPerPass; ++read) {
-    value = static_cast<uint8_t>(link.ReadCodeByte(address));
+    value = link.ReadCodeByte(address);
     if (value == want) break;
   }
   return value;
@@ -32,7 +32,7 @@ bool ProgramByte(ProgrammerLink& link, uint32_t address, uint8_t data,
   link.WriteCodeByte(address, data);
   for (int pass = 0; pass < kVerifyPasses; ++pass) {
     for (int read = 0; read < kReadsPerPass; ++read) {
-      *read_back = static_cast<uint8_t>(link.ReadCodeByte(address));
+      *read_back = link.ReadCodeByte(address);
       if (*read_back == data) return true;
     }
     link.WriteCodeByte(address, data);
@@ -52,7 +52,7 @@ OperationResult ReadChip(ProgrammerLink& link, uint32_t first, uint32_t count,
       break;
     }
     const uint32_t address = first + n;
-    out[n] = static_cast<uint8_t>(link.ReadCodeByte(address));
+    out[n] = link.ReadCodeByte(address);
     ++result.handled;
     sink.OnProgress({Stage::kRead, address, n + 1, count, out[n]});
     link.clock()->SleepMs(0);
@@ -133,8 +133,8 @@ OperationResult Erase(ProgrammerLink& link, ProgressSink& sink) {
 
 Signature ReadSignature(ProgrammerLink& link) {
   Signature s;
-  s.at32 = static_cast<uint8_t>(link.ReadSignatureByte(0x32));
-  s.at31 = static_cast<uint8_t>(link.ReadSignatureByte(0x31));
-  s.at30 = static_cast<uint8_t>(link.ReadSignatureByte(0x30));
+  s.at32 = link.ReadSignatureByte(0x32);
+  s.at31 = link.ReadSignatureByte(0x31);
+  s.at30 = link.ReadSignatureByte(0x30);
   return s;
 }

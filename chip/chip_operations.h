@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "chip/parts.h"
 #include "chip/progress.h"
 #include "link/programmer_link.h"
 
@@ -63,11 +64,6 @@ OperationResult BlankCheck(ProgrammerLink& link, uint32_t size,
 // Erases the whole chip with one erase cycle, reported as one step of
 // Stage::kErase. Never stopped: a stop requested before is honoured.
 OperationResult Erase(ProgrammerLink& link, ProgressSink& sink);
-
-// The three signature bytes.
-struct Signature {
-  uint8_t at30 = 0, at31 = 0, at32 = 0;
-};
 
 // Reads the signature bytes at 32H, 31H and 30H, in that order.
 Signature ReadSignature(ProgrammerLink& link);

@@ -17,11 +17,13 @@ WritePlan PlanWrite(const uint8_t* chip, const uint8_t* image, uint32_t size) {
 }
 
 WriteReport WriteImage(ProgrammerLink& link, const uint8_t* image,
-                       uint32_t size, WriteMode mode, ProgressSink& sink) {
+                       uint32_t size, const WriteOptions& options,
+                       ProgressSink& sink) {
   WriteReport report;
+  if (options.pause_ms > 0) link.clock()->SleepMs(options.pause_ms);
   std::vector<uint8_t> chip(size, 0xFF);
   WritePlan plan;
-  if (mode == WriteMode::kNoErase) {
+  if (options.mode == WriteMode::kNoErase) {
     for (uint32_t a = 0; a < size; ++a) plan.program.push_back(a);
   } else {
     const OperationResult read = ReadChip(link, 0, size, chip.data(), sink);
@@ -55,7 +57,7 @@ WriteReport WriteImage(ProgrammerLink& link, const uint8_t* image,
       ProgramAndVerify(link, image, plan.program, chip.data(), sink);
   report.programmed = program.handled;
   report.skipped = size - static_cast<uint32_t>(plan.program.size());
-  if (take(program)) return finish();
+  if (take(program) || !options.compare_at_end) return finish();
   take(Verify(link, image, size, sink));
   return finish();
 }

@@ -79,11 +79,13 @@ ImageLoadResult LoadImageFile(const FilePath& path, uint32_t chip_size,
   if (LooksLikeIntelHex(contents)) {
     HexError hex_error;
     std::vector<uint8_t> bytes;
-    if (!ParseIntelHex(contents, chip_size, &bytes, &hex_error)) {
+    std::vector<int> lines;
+    if (!ParseIntelHex(contents, chip_size, &bytes, &hex_error, &lines)) {
       if (error != nullptr) *error = {hex_error.line, hex_error.what};
       return ImageLoadResult::kMalformed;
     }
     image->bytes.swap(bytes);
+    image->lines.swap(lines);
     image->from_hex = true;
     return result;
   }
@@ -97,6 +99,34 @@ ImageLoadResult LoadImageFile(const FilePath& path, uint32_t chip_size,
   image->bytes.assign(contents.begin(), contents.end());
   image->from_hex = false;
   return result;
+}
+
+ImageLoadResult FitImage(ChipImage* image, uint32_t chip_size,
+                         ImageLoadError* error) {
+  if (!image->from_hex) {
+    return image->bytes.size() > chip_size ? ImageLoadResult::kTooLarge
+                                           : ImageLoadResult::kLoaded;
+  }
+  // The first line in the file giving a byte beyond the chip, and the
+  // first such byte of that line.
+  int line = 0;
+  size_t address = 0;
+  for (size_t a = chip_size; a < image->lines.size(); ++a) {
+    const int at = image->lines[a];
+    if (at != 0 && (line == 0 || at < line)) {
+      line = at;
+      address = a;
+    }
+  }
+  if (line != 0) {
+    if (error != nullptr) *error = {line, BeyondChipText(address, chip_size)};
+    return ImageLoadResult::kMalformed;
+  }
+  if (image->bytes.size() > chip_size) {
+    image->bytes.resize(chip_size);
+    image->lines.resize(chip_size);
+  }
+  return ImageLoadResult::kLoaded;
 }
 
 bool IsHexFileName(const FilePath& path) {

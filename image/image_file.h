@@ -13,6 +13,8 @@ struct ChipImage {
                                // Intel HEX: the whole chip, 0xFF where the
                                // file gives nothing
   bool from_hex = false;
+  // Intel HEX: the line that gave each byte, 0 where none did.
+  std::vector<int> lines;
 };
 
 enum class ImageLoadResult {
@@ -48,6 +50,14 @@ ImageLoadResult LoadRawImage(const FilePath& path, uint32_t max_bytes,
 // why.
 ImageLoadResult LoadImageFile(const FilePath& path, uint32_t chip_size,
                               ChipImage* image, ImageLoadError* error);
+
+// Fits an image loaded for a larger chip to one of `chip_size` bytes: a
+// raw image must be no longer (kTooLarge); an Intel HEX image must give no
+// byte at or above it (kMalformed, with the first line that does, as
+// loading it for that chip would have said) and is cut to it. On any
+// result but kLoaded, `*image` is unchanged.
+ImageLoadResult FitImage(ChipImage* image, uint32_t chip_size,
+                         ImageLoadError* error);
 
 // True when the name ends in ".hex" or ".ihx", in any case.
 bool IsHexFileName(const FilePath& path);

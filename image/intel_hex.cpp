@@ -71,11 +71,12 @@ const char* NameOf(uint8_t type) {
 class HexReader {
  public:
   explicit HexReader(uint32_t chip_size)
-      : image_(chip_size, 0xFF), given_(chip_size, false) {}
+      : image_(chip_size, 0xFF), lines_(chip_size, 0) {}
 
-  // Takes the line [begin, end) (no line break). False with `what_` set
-  // when it is wrong.
-  bool Line(const char* begin, const char* end) {
+  // Takes the line [begin, end) (no line break), the `number`th. False with
+  // `what_` set when it is wrong.
+  bool Line(const char* begin, const char* end, int number) {
+    line_ = number;
     while (begin < end && IsBlank(*begin)) ++begin;
     while (end > begin && IsBlank(end[-1])) --end;
     if (begin == end) return true;
@@ -122,6 +123,7 @@ class HexReader {
 
   const std::string& what() const { return what_; }
   std::vector<uint8_t>& image() { return image_; }
+  std::vector<int>& lines() { return lines_; }
 
  private:
   bool Record(uint8_t type, uint32_t offset, const uint8_t* data,
@@ -156,20 +158,16 @@ class HexReader {
   bool Data(uint32_t offset, const uint8_t* data, size_t count) {
     for (size_t i = 0; i < count; ++i) {
       const uint64_t address = base_ + offset + i;
-      if (address >= image_.size()) {
-        return Fail(Format("byte at address %04llX is beyond the %llu-byte "
-                           "chip",
-                           static_cast<unsigned long long>(address),
-                           static_cast<unsigned long long>(image_.size())));
-      }
-      if (given_[address] && image_[address] != data[i]) {
+      if (address >= image_.size())
+        return Fail(BeyondChipText(address, image_.size()));
+      if (lines_[address] != 0 && image_[address] != data[i]) {
         return Fail(Format("address %04llX is given twice with different "
                            "data (%02X, then %02X)",
                            static_cast<unsigned long long>(address),
                            image_[address], data[i]));
       }
       image_[address] = data[i];
-      given_[address] = true;
+      lines_[address] = line_;
     }
     return true;
   }
@@ -180,7 +178,8 @@ class HexReader {
   }
 
   std::vector<uint8_t> image_;
-  std::vector<bool> given_;  // bytes some record has set
+  std::vector<int> lines_;   // the line that set each byte, 0 for none
+  int line_ = 0;             // the line being read
   uint64_t base_ = 0;        // from the last 02 or 04 record
   bool ended_ = false;
   std::string what_;
@@ -213,8 +212,15 @@ void AppendRecord(std::string* out, uint8_t type, uint32_t offset,
 
 }  // namespace
 
+std::string BeyondChipText(uint64_t address, uint64_t chip_size) {
+  return Format("byte at address %04llX is beyond the %llu-byte chip",
+                static_cast<unsigned long long>(address),
+                static_cast<unsigned long long>(chip_size));
+}
+
 bool ParseIntelHex(const std::string& text, uint32_t chip_size,
-                   std::vector<uint8_t>* image, HexError* error) {
+                   std::vector<uint8_t>* image, HexError* error,
+                   std::vector<int>* lines) {
   HexReader reader(chip_size);
   const char* at = text.data();
   const char* const end = at + text.size();
@@ -222,13 +228,14 @@ bool ParseIntelHex(const std::string& text, uint32_t chip_size,
   int line = 1;
   for (;; ++line) {
     const char* line_end = std::find(at, end, '\n');
-    if (!reader.Line(at, line_end)) break;
+    if (!reader.Line(at, line_end, line)) break;
     if (line_end == end) {
       // The end-of-file record is missing from the line after the last; a
       // final line break ends the last line rather than starting one.
       if (at != end) ++line;
       if (reader.Finish()) {
         image->swap(reader.image());
+        if (lines != nullptr) lines->swap(reader.lines());
         return true;
       }
       break;

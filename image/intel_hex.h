@@ -25,9 +25,16 @@ struct HexError {
 // `chip_size`, an address given twice with different data, anything but
 // blank lines after the end-of-file record, and a missing end-of-file
 // record (its line is the one after the last). On failure `*image` is
-// unchanged. Takes time linear in the text's length and `chip_size`.
+// unchanged. With `lines`, it gets on success the line that gave each byte
+// of the image, 0 for bytes no record gave. Takes time linear in the
+// text's length and `chip_size`.
 bool ParseIntelHex(const std::string& text, uint32_t chip_size,
-                   std::vector<uint8_t>* image, HexError* error);
+                   std::vector<uint8_t>* image, HexError* error,
+                   std::vector<int>* lines = nullptr);
+
+// What ParseIntelHex says of a byte at `address` on a chip of `chip_size`
+// bytes.
+std::string BeyondChipText(uint64_t address, uint64_t chip_size);
 
 // The image as Intel HEX: data records of 16 bytes in upper-case hex with
 // CR LF line ends, none for 16 bytes that are all 0xFF (missing bytes read
