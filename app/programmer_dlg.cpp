@@ -9,7 +9,6 @@
 #include "base/clock.h"
 #include "base/file.h"
 #include "base/gbk.h"
-#include "chip/chip_operations.h"
 #include "config/port_config.h"
 #include "jobs/read_chip_job.h"
 #include "jobs/write_chip_job.h"
@@ -39,7 +38,6 @@ constexpr UINT kJobEndedMessage = WM_APP + 1;
 
 CProgrammerDlg::CProgrammerDlg(CWnd* pParent)
     : CDialog(CProgrammerDlg::IDD, pParent),
-      ProgrammerLink(WinIoPort(), RealClock()),
       m_hIcon(AfxGetApp()->LoadIcon(IDR_MAINFRAME)) {}
 
 BEGIN_MESSAGE_MAP(CProgrammerDlg, CDialog)
@@ -71,19 +69,24 @@ BOOL CProgrammerDlg::OnInitDialog() {
   SetIcon(m_hIcon, TRUE);
   SetIcon(m_hIcon, FALSE);
 
-  ResetState();
-  LoadPortConfig(this, ExecutableDirectory(), [](const FilePath& path) {
-    AfxMessageBox((path.wstring() + GbkToWide(kCannotBeOpened)).c_str());
-  });
+  ProgrammerSession::Setup setup;
+  setup.clock = RealClock();
+  const FilePath config = ExecutableDirectory() / kPortConfigFileName;
+  if (!LoadPortConfig(config, &setup.ports))
+    AfxMessageBox((config.wstring() + GbkToWide(kCannotBeOpened)).c_str());
 
   CString ports;
   ports.Format("rtl8139 I/O基地址:\t0x%X\nEPP 并口地址:\t\t0x%X",
-               static_cast<unsigned>(m_rtlBase),
-               static_cast<unsigned>(m_eppPort));
+               static_cast<unsigned>(setup.ports.rtl_base),
+               static_cast<unsigned>(setup.ports.epp_port));
   SetDlgItemText(IDC_PORT_TEXT, ports);
 
-  ShutdownWinIo();
-  InitializeWinIo();
+  // Whatever an earlier user of the library left is released first. A
+  // refusal shows nothing: the chip commands then get nothing useful.
+  WinIoPort()->Close();
+  m_pSession = std::make_unique<ProgrammerSession>(WinIoPort(), setup);
+  std::string why;
+  m_pSession->Open(&why);
   return TRUE;
 }
 
@@ -120,16 +123,27 @@ void CProgrammerDlg::OnPaint() {
 
 HCURSOR CProgrammerDlg::OnQueryDragIcon() { return m_hIcon; }
 
-bool CProgrammerDlg::BeginChipCommand() {
-  if (TryBeginActivity()) return true;
+bool CProgrammerDlg::BeginChipCommand(std::unique_ptr<BoardLock>* board) {
+  bool idle = false;
+  if (m_chipBusy.compare_exchange_strong(idle, true)) {
+    if (board == nullptr || (*board = ClaimBoard()) != nullptr) return true;
+    EndChipActivity();
+  }
   MessageBox(kChipBusy);
   return false;
 }
 
+std::unique_ptr<BoardLock> CProgrammerDlg::ClaimBoard() {
+  std::string why;
+  return m_pSession->ClaimBoard(0, nullptr, &why);
+}
+
 void CProgrammerDlg::OnReadSignature() {
-  if (!BeginChipCommand()) return;
-  const Signature signature = ReadSignature(*this);
-  EndActivity();
+  std::unique_ptr<BoardLock> board;
+  if (!BeginChipCommand(&board)) return;
+  const Signature signature = m_pSession->ReadSignature();
+  board.reset();
+  EndChipActivity();
   CString text;
   text.Format("30H=%X,\t31H=%X,\t32H=%X", unsigned{signature.at30},
               unsigned{signature.at31}, unsigned{signature.at32});
@@ -137,10 +151,12 @@ void CProgrammerDlg::OnReadSignature() {
 }
 
 void CProgrammerDlg::OnEraseChip() {
-  if (!BeginChipCommand()) return;
+  std::unique_ptr<BoardLock> board;
+  if (!BeginChipCommand(&board)) return;
   NoProgress progress;
-  Erase(*this, progress);
-  EndActivity();
+  m_pSession->Erase(progress);
+  board.reset();
+  EndChipActivity();
 }
 
 void CProgrammerDlg::OnReadChip() { StartJob(ReadChipThreadProc); }
@@ -149,10 +165,10 @@ void CProgrammerDlg::OnWriteChip() { StartJob(WriteChipThreadProc); }
 
 void CProgrammerDlg::StartJob(AFX_THREADPROC proc) {
   // Claimed here on the UI thread, so that a second click is refused at
-  // once; the job's thread releases it.
-  if (!BeginChipCommand()) return;
+  // once; the job's thread claims the board and releases both.
+  if (!BeginChipCommand(nullptr)) return;
   if (!m_jobThread.Start(proc, this)) {
-    EndActivity();
+    EndChipActivity();
     return;
   }
   SetTimer(kStatusTimer, kStatusIntervalMs);
@@ -161,11 +177,17 @@ void CProgrammerDlg::StartJob(AFX_THREADPROC proc) {
 UINT CProgrammerDlg::ReadChipThreadProc(LPVOID pParam) {
   CProgrammerDlg* dlg = static_cast<CProgrammerDlg*>(pParam);
   DialogJobHost host(&dlg->m_statusTexts, &dlg->m_stopJobs);
-  // The cycles' 1 ms and 2 ms sleeps last that long only with a 1 ms
-  // timer; the system's default tick is 15.6 ms.
-  ::timeBeginPeriod(1);
-  RunReadChipJob(*dlg, host);
-  ::timeEndPeriod(1);
+  // Held by this thread for the job: another program has the board, or
+  // none.
+  if (std::unique_ptr<BoardLock> board = dlg->ClaimBoard()) {
+    // The cycles' 1 ms and 2 ms sleeps last that long only with a 1 ms
+    // timer; the system's default tick is 15.6 ms.
+    ::timeBeginPeriod(1);
+    RunReadChipJob(*dlg->m_pSession, host);
+    ::timeEndPeriod(1);
+  } else {
+    host.ShowMessage(kChipBusy);
+  }
   dlg->EndJob();
   return 0;
 }
@@ -173,9 +195,13 @@ UINT CProgrammerDlg::ReadChipThreadProc(LPVOID pParam) {
 UINT CProgrammerDlg::WriteChipThreadProc(LPVOID pParam) {
   CProgrammerDlg* dlg = static_cast<CProgrammerDlg*>(pParam);
   DialogJobHost host(&dlg->m_statusTexts, &dlg->m_stopJobs);
-  ::timeBeginPeriod(1);
-  RunWriteChipJob(*dlg, host, ExecutableDirectory());
-  ::timeEndPeriod(1);
+  if (std::unique_ptr<BoardLock> board = dlg->ClaimBoard()) {
+    ::timeBeginPeriod(1);
+    RunWriteChipJob(*dlg->m_pSession, host, ExecutableDirectory());
+    ::timeEndPeriod(1);
+  } else {
+    host.ShowMessage(kChipBusy);
+  }
   dlg->EndJob();
   return 0;
 }
@@ -184,7 +210,7 @@ void CProgrammerDlg::EndJob() {
   // The job's last texts show at once rather than at the next tick. The
   // message is lost, harmlessly, when the dialog is ending.
   ::PostMessageW(m_hWnd, kJobEndedMessage, 0, 0);
-  EndActivity();
+  EndChipActivity();
 }
 
 void CProgrammerDlg::OnTimer(UINT_PTR nIDEvent) {
@@ -218,6 +244,6 @@ void CProgrammerDlg::OnDestroy() {
   // ends its log), and a file dialog or message box it shows is cancelled.
   m_stopJobs = true;
   m_jobThread.WaitCancellingDialogs(kJobStopTimeoutMs);
-  ShutdownWinIo();
+  if (m_pSession != nullptr) m_pSession->Close();
   CDialog::OnDestroy();
 }

@@ -2,19 +2,20 @@
 #define TARNWICK_APP_PROGRAMMER_DLG_H_
 
 #include <atomic>
+#include <memory>
 
 #include "app/job_thread.h"
 #include "app/resource.h"
 #include "app/status_texts.h"
-#include "link/programmer_link.h"
 #include "mfc/afxwin.h"
+#include "session/programmer_session.h"
 
-// The main dialog and, through ProgrammerLink, the program's whole working
-// state and the chip cycles. Lives on InitInstance's stack for the run.
-// Port access is opened when the dialog starts and released once, when it
-// ends, whichever way it ends. One chip activity runs at a time: a chip
-// command given while another runs is refused with a message.
-class CProgrammerDlg : public CDialog, public ProgrammerLink {
+// The main dialog, which has the programmer session for the whole run.
+// Lives on InitInstance's stack. Port access is opened when the dialog
+// starts and released once, when it ends, whichever way it ends. One chip
+// activity runs at a time: a chip command given while another runs is
+// refused with a message.
+class CProgrammerDlg : public CDialog {
  public:
   // Port access through WINIO.dll, timing through the system's sleep.
   explicit CProgrammerDlg(CWnd* pParent = nullptr);
@@ -23,9 +24,8 @@ class CProgrammerDlg : public CDialog, public ProgrammerLink {
  protected:
   HICON m_hIcon;
 
-  // Adds the About item to the system menu, sets the icons, resets the
-  // state, reads start.ini, shows the two port addresses and opens port
-  // access.
+  // Adds the About item to the system menu, sets the icons, reads
+  // start.ini, shows the two port addresses and opens the session on them.
   BOOL OnInitDialog() override;
 
   // The About item shows the About box; the close command closes the
@@ -67,10 +67,22 @@ class CProgrammerDlg : public CDialog, public ProgrammerLink {
   void ShowStatusTexts();
   // The end of a job's thread: tells the dialog, releases the chip.
   void EndJob();
-  // Claims the chip for a command on the UI thread; false, after saying
-  // the chip is busy, when another activity holds it.
-  bool BeginChipCommand();
+  // Claims the chip for a command on the UI thread, and with `board` the
+  // board against other programs too (*board holds it); false, after
+  // saying the chip is busy, when another activity or program holds
+  // either. EndChipActivity releases the chip, on whichever thread the
+  // activity ends; the board goes with *board, on the thread that took it.
+  bool BeginChipCommand(std::unique_ptr<BoardLock>* board);
+  // The board for one activity of the calling thread; null when another
+  // program holds it.
+  std::unique_ptr<BoardLock> ClaimBoard();
+  void EndChipActivity() { m_chipBusy = false; }
 
+  // Made once start.ini has given the ports; port access through WINIO.dll,
+  // timing through the system's sleep.
+  std::unique_ptr<ProgrammerSession> m_pSession;
+  // Set while a chip activity runs.
+  std::atomic<bool> m_chipBusy{false};
   // Status texts from the running job to the two labels.
   StatusTexts m_statusTexts;
   // Set when the dialog ends: a running job stops at its next address.

@@ -16,15 +16,18 @@
 
 #include "base/clock.h"
 #include "base/file.h"
+#include "bench/bench_job_host.h"
 #include "cli/cli.h"
-#include "jobs/scripted_job_host.h"
 #include "jobs/write_chip_job.h"
+#include "session/programmer_session.h"
 #include "sim/board_files.h"
 #include "sim/sim_board.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+
+constexpr uint32_t kChipSize = 4096;
 
 double Seconds(uint64_t start_us) {
   return static_cast<double>(RealClock()->NowUs() - start_us) / 1e6;
@@ -42,12 +45,15 @@ double DesktopWrite(const fs::path& dir, const std::vector<uint8_t>& chip,
                     const std::vector<uint8_t>& image) {
   SimBoard board(RealClock(), BoardSettings());
   board.SetFlash(chip);
-  ProgrammerLink link(&board, RealClock());
-  link.InitializeWinIo();
-  ScriptedJobHost host;
-  host.open_path = (dir / "image.bin").string();
+  ProgrammerSession::Setup setup;
+  setup.clock = RealClock();
+  ProgrammerSession session(&board, setup);
+  std::string why;
+  session.Open(&why);
+  BenchJobHost host;
+  host.open_path = dir / "image.bin";
   const uint64_t start = RealClock()->NowUs();
-  RunWriteChipJob(link, host, dir);
+  RunWriteChipJob(session, host, dir);
   const double s = Seconds(start);
   if (board.Flash() != image) std::printf("  DESKTOP JOB DID NOT PROGRAM\n");
   return s;

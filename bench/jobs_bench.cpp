@@ -8,13 +8,15 @@
 
 #include "base/clock.h"
 #include "base/file.h"
-#include "jobs/bad_block_log.h"
+#include "bench/bench_job_host.h"
 #include "jobs/read_chip_job.h"
-#include "jobs/scripted_job_host.h"
 #include "jobs/write_chip_job.h"
+#include "session/bad_block_log.h"
 #include "sim/sim_board.h"
 
 namespace {
+
+constexpr uint32_t kChipSize = kDesktopChipSize;
 
 // The one-second pause plus 3 ms of program-cycle sleeps per byte.
 constexpr double kWriteFloorS = 1.0 + kChipSize * 0.003;
@@ -44,33 +46,38 @@ int main(int argc, char** argv) {
   const FilePath dir = argc > 1 ? FilePath(argv[1]) : ExecutableDirectory();
   Clock* clock = RealClock();
   SimBoard board(clock, BoardSettings());
-  ProgrammerLink link(&board, clock);
-  link.InitializeWinIo();
+  ProgrammerSession::Setup setup;
+  setup.clock = clock;
+  ProgrammerSession session(&board, setup);
+  std::string why;
+  session.Open(&why);
 
   std::vector<uint8_t> image(kChipSize);
   for (uint32_t a = 0; a < kChipSize; ++a)
     image[a] = static_cast<uint8_t>(a * 13 + (a >> 8));
-  ScriptedJobHost host;
-  host.open_path = (dir / "bench-image.bin").string();
-  host.save_path = (dir / "bench-read.bin").string();
+  BenchJobHost host;
+  host.open_path = dir / "bench-image.bin";
+  host.save_path = dir / "bench-read.bin";
   if (WriteStringToFileSafely(host.open_path,
                               std::string(image.begin(), image.end())) !=
       SaveResult::kSaved) {
-    std::fprintf(stderr, "cannot write %s\n", host.open_path.c_str());
+    std::fprintf(stderr, "cannot write %s\n",
+                 PathForDisplay(host.open_path).c_str());
     return 2;
   }
 
   uint64_t start = clock->NowUs();
-  RunWriteChipJob(link, host, dir);
+  RunWriteChipJob(session, host, dir);
   const double write_s = Seconds(clock, start);
   const bool written = board.Flash() == image && host.messages.empty();
 
   start = clock->NowUs();
-  RunReadChipJob(link, host);
+  RunReadChipJob(session, host);
   const double read_s = Seconds(clock, start);
+  std::string saved;
+  ReadFileToString(host.save_path, &saved);
   const bool read = host.messages.empty() &&
-                    std::vector<uint8_t>(link.m_readImage,
-                                         link.m_readImage + kChipSize) == image;
+                    saved == std::string(image.begin(), image.end());
 
   const double ratio = write_s / kWriteFloorS;
   std::printf("write 4096 bytes: %.3f s, floor %.3f s, ratio %.4f (target <= %.2f)%s\n",

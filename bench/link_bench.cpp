@@ -16,6 +16,8 @@
 
 namespace {
 
+constexpr uint32_t kChipSize = 4096;
+
 // Forwards to the real clock and keeps how far each timed sleep overran.
 class OverrunClock : public Clock {
  public:
@@ -38,8 +40,8 @@ class OverrunClock : public Clock {
 int main() {
   OverrunClock clock(RealClock());
   SimBoard board(RealClock(), BoardSettings());
-  ProgrammerLink link(&board, &clock);
-  link.InitializeWinIo();
+  ProgrammerLink link(&board, &clock, BoardPorts());
+  board.Open();
 
   const uint64_t start_us = clock.NowUs();
   for (uint32_t a = 0; a < kChipSize; ++a)
@@ -49,7 +51,7 @@ int main() {
   for (uint32_t a = 0; a < kChipSize; ++a)
     wrong += link.ReadCodeByte(a) != static_cast<uint8_t>(a ^ 0xA5);
   const uint64_t end_us = clock.NowUs();
-  link.ShutdownWinIo();
+  board.Close();
 
   const double mandated_s = kChipSize * 3 / 1000.0;
   const double wall_s = (end_us - start_us) / 1e6;

@@ -1,13 +1,15 @@
 #include "chip/chip_operations.h"
 
+#include <algorithm>
+
 namespace {
 
 // Counts the link's refused port calls over one operation.
 class PortFailureWatch {
  public:
   explicit PortFailureWatch(const ProgrammerLink& link)
-      : link_(link), before_(link.port_failures()) {}
-  bool Failed() const { return link_.port_failures() != before_; }
+      : link_(link), before_(link.refused_accesses()) {}
+  bool Failed() const { return link_.refused_accesses() != before_; }
 
  private:
   const ProgrammerLink& link_;
@@ -19,7 +21,7 @@ class PortFailureWatch {
 uint8_t ReadUntil(ProgrammerLink& link, uint32_t address, uint8_t want) {
   uint8_t value = 0;
   for (int read = 0; read < kReadsPerPass; ++read) {
-    value = static_cast<uint8_t>(link.ReadCodeByte(address));
+    value = link.ReadCodeByte(address);
     if (value == want) break;
   }
   return value;
@@ -32,7 +34,7 @@ bool ProgramByte(ProgrammerLink& link, uint32_t address, uint8_t data,
   link.WriteCodeByte(address, data);
   for (int pass = 0; pass < kVerifyPasses; ++pass) {
     for (int read = 0; read < kReadsPerPass; ++read) {
-      *read_back = static_cast<uint8_t>(link.ReadCodeByte(address));
+      *read_back = link.ReadCodeByte(address);
       if (*read_back == data) return true;
     }
     link.WriteCodeByte(address, data);
@@ -52,11 +54,48 @@ OperationResult ReadChip(ProgrammerLink& link, uint32_t first, uint32_t count,
       break;
     }
     const uint32_t address = first + n;
-    out[n] = static_cast<uint8_t>(link.ReadCodeByte(address));
+    out[n] = link.ReadCodeByte(address);
     ++result.handled;
     sink.OnProgress({Stage::kRead, address, n + 1, count, out[n]});
     link.clock()->SleepMs(0);
   }
+  result.port_failed = watch.Failed();
+  return result;
+}
+
+OperationResult ReadTwice(ProgrammerLink& link, uint32_t size,
+                          const uint8_t* expected, uint8_t* out,
+                          ProgressSink& sink, Stage stage) {
+  PortFailureWatch watch(link);
+  OperationResult result;
+  std::vector<uint8_t> passes[2] = {std::vector<uint8_t>(size),
+                                    std::vector<uint8_t>(size)};
+  for (uint32_t pass = 0; pass < 2; ++pass) {
+    for (uint32_t address = 0; address < size; ++address) {
+      if (sink.StopRequested()) {
+        result.outcome = Outcome::kStopped;
+        result.port_failed = watch.Failed();
+        return result;
+      }
+      const uint8_t value = link.ReadCodeByte(address);
+      passes[pass][address] = value;
+      sink.OnProgress({stage, address, pass * size + address + 1, 2 * size,
+                       value});
+      link.clock()->SleepMs(0);
+    }
+  }
+  result.handled = size;
+  for (uint32_t address = 0; address < size; ++address) {
+    const uint8_t first = passes[0][address];
+    if (first != passes[1][address]) {
+      result.unstable.push_back({stage, address, first, passes[1][address]});
+    } else if (expected != nullptr && first != expected[address]) {
+      const ByteFailure failure{stage, address, expected[address], first};
+      result.failures.push_back(failure);
+      sink.OnFailure(failure);
+    }
+  }
+  if (out != nullptr) std::copy(passes[0].begin(), passes[0].end(), out);
   result.port_failed = watch.Failed();
   return result;
 }
@@ -89,7 +128,8 @@ OperationResult ProgramAndVerify(ProgrammerLink& link, const uint8_t* image,
 }
 
 OperationResult Verify(ProgrammerLink& link, const uint8_t* image,
-                       uint32_t size, ProgressSink& sink, Stage stage) {
+                       uint32_t size, ProgressSink& sink) {
+  const Stage stage = Stage::kVerify;
   PortFailureWatch watch(link);
   OperationResult result;
   for (uint32_t address = 0; address < size; ++address) {
@@ -111,12 +151,6 @@ OperationResult Verify(ProgrammerLink& link, const uint8_t* image,
   return result;
 }
 
-OperationResult BlankCheck(ProgrammerLink& link, uint32_t size,
-                           ProgressSink& sink) {
-  const std::vector<uint8_t> blank(size, 0xFF);
-  return Verify(link, blank.data(), size, sink, Stage::kBlankCheck);
-}
-
 OperationResult Erase(ProgrammerLink& link, ProgressSink& sink) {
   PortFailureWatch watch(link);
   OperationResult result;
@@ -133,8 +167,8 @@ OperationResult Erase(ProgrammerLink& link, ProgressSink& sink) {
 
 Signature ReadSignature(ProgrammerLink& link) {
   Signature s;
-  s.at32 = static_cast<uint8_t>(link.ReadSignatureByte(0x32));
-  s.at31 = static_cast<uint8_t>(link.ReadSignatureByte(0x31));
-  s.at30 = static_cast<uint8_t>(link.ReadSignatureByte(0x30));
+  s.at32 = link.ReadSignatureByte(0x32);
+  s.at31 = link.ReadSignatureByte(0x31);
+  s.at30 = link.ReadSignatureByte(0x30);
   return s;
 }

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "chip/parts.h"
 #include "chip/progress.h"
 #include "link/programmer_link.h"
 
@@ -31,11 +32,23 @@ struct OperationResult {
   // A port-access call was refused during the operation (port access not
   // open, or the library failed): what was read means nothing.
   bool port_failed = false;
+  // ReadTwice: addresses whose two reads differ (expected: the first
+  // pass's byte, actual: the second's), in address order.
+  std::vector<ByteFailure> unstable;
 };
 
 // Reads `count` bytes from address `first` up into out[0..count).
 OperationResult ReadChip(ProgrammerLink& link, uint32_t first, uint32_t count,
                          uint8_t* out, ProgressSink& sink);
+
+// Reads addresses [0, size) twice, the first pass into out[0..size) (when
+// given), and compares the passes: where they differ the data lines are not
+// stable, and the address is `unstable` rather than compared. With
+// `expected`, every stable byte that differs from expected[a] is a failure.
+// Progress is `stage` over 2 x size steps. A stop leaves nothing compared.
+OperationResult ReadTwice(ProgrammerLink& link, uint32_t size,
+                          const uint8_t* expected, uint8_t* out,
+                          ProgressSink& sink, Stage stage);
 
 // Programs image[a] at each address a of `addresses`, in their order, each
 // verified by reading it back: up to kVerifyPasses passes of kReadsPerPass
@@ -48,26 +61,16 @@ OperationResult ProgramAndVerify(ProgrammerLink& link, const uint8_t* image,
                                  const std::vector<uint32_t>& addresses,
                                  uint8_t* read_back, ProgressSink& sink);
 
-// Compares addresses [0, size) with image[0..size): a byte is right when
-// any of up to kReadsPerPass reads gives the image's byte. Failures are
-// the differing addresses with the last value read. Stage::kVerify, or
-// `stage` when given (a blank check is a verify against 0xFF bytes).
+// Compares addresses [0, size) with image[0..size) after programming: a
+// byte is right when any of up to kReadsPerPass reads gives the image's
+// byte. Failures are the differing addresses with the last value read.
+// Stage::kVerify.
 OperationResult Verify(ProgrammerLink& link, const uint8_t* image,
-                       uint32_t size, ProgressSink& sink,
-                       Stage stage = Stage::kVerify);
-
-// Verify against `size` bytes of 0xFF, as Stage::kBlankCheck.
-OperationResult BlankCheck(ProgrammerLink& link, uint32_t size,
-                           ProgressSink& sink);
+                       uint32_t size, ProgressSink& sink);
 
 // Erases the whole chip with one erase cycle, reported as one step of
 // Stage::kErase. Never stopped: a stop requested before is honoured.
 OperationResult Erase(ProgrammerLink& link, ProgressSink& sink);
-
-// The three signature bytes.
-struct Signature {
-  uint8_t at30 = 0, at31 = 0, at32 = 0;
-};
 
 // Reads the signature bytes at 32H, 31H and 30H, in that order.
 Signature ReadSignature(ProgrammerLink& link);

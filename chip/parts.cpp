@@ -26,16 +26,37 @@ const Part* PartBySignature(const Signature& signature) {
   return nullptr;
 }
 
-uint32_t PartSizeByName(const std::string& name) {
+const Part* PartByName(const std::string& name) {
   std::string upper;
-  for (char c : name) upper += static_cast<char>(std::toupper(
-                          static_cast<unsigned char>(c)));
+  for (char c : name)
+    upper += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
   for (const Part& part : kParts)
-    if (upper == part.name) return part.size;
-  return 0;
+    if (upper == part.name) return &part;
+  return nullptr;
+}
+
+uint32_t LargestPartSize() {
+  uint32_t largest = 0;
+  for (const Part& part : kParts)
+    if (part.size > largest) largest = part.size;
+  return largest;
 }
 
 bool NoChipAnswers(const Signature& s) {
   return (s.at30 == 0xFF && s.at31 == 0xFF && s.at32 == 0xFF) ||
          (s.at30 == 0x00 && s.at31 == 0x00 && s.at32 == 0x00);
+}
+
+PartChoice SettlePart(const Signature& signature, const std::string& named,
+                      bool force, bool changes_chip) {
+  if (NoChipAnswers(signature) && !force) return {PartVerdict::kNoChip, 0};
+  if (const Part* part = named.empty() ? nullptr : PartByName(named))
+    return {PartVerdict::kNamed, part->size};
+  if (const Part* part = PartBySignature(signature))
+    return {PartVerdict::kFound, part->size};
+  if (changes_chip && !force) return {PartVerdict::kUnknown, 0};
+  uint32_t smallest = LargestPartSize();
+  for (const Part& part : kParts)
+    if (part.size < smallest) smallest = part.size;
+  return {PartVerdict::kAssumed, smallest};
 }

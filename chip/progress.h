@@ -10,7 +10,6 @@ enum class Stage {
   kProgram,     // programming bytes, each verified by reading it back
   kVerify,      // comparing program memory with an image
   kBlankCheck,  // checking that program memory is erased
-  kSignature,   // reading the signature bytes
 };
 
 // One step of an operation, reported after each address.

@@ -17,17 +17,20 @@ WritePlan PlanWrite(const uint8_t* chip, const uint8_t* image, uint32_t size) {
 }
 
 WriteReport WriteImage(ProgrammerLink& link, const uint8_t* image,
-                       uint32_t size, WriteMode mode, ProgressSink& sink) {
+                       uint32_t size, const WriteOptions& options,
+                       ProgressSink& sink) {
   WriteReport report;
+  if (options.pause_ms > 0) link.clock()->SleepMs(options.pause_ms);
   std::vector<uint8_t> chip(size, 0xFF);
   WritePlan plan;
-  if (mode == WriteMode::kNoErase) {
+  if (options.mode == WriteMode::kNoErase) {
     for (uint32_t a = 0; a < size; ++a) plan.program.push_back(a);
   } else {
     const OperationResult read = ReadChip(link, 0, size, chip.data(), sink);
     report.port_failed = read.port_failed;
     if (read.outcome == Outcome::kStopped || read.port_failed) {
       report.outcome = read.outcome;
+      report.not_reached = size;  // nothing was written
       return report;
     }
     plan = PlanWrite(chip.data(), image, size);
@@ -42,7 +45,22 @@ WriteReport WriteImage(ProgrammerLink& link, const uint8_t* image,
     report.outcome = step.outcome;
     return step.outcome == Outcome::kStopped || step.port_failed;
   };
+  // Counts each address once: failed, else as far as the plan got with it.
+  // Before the erase the plan needs, nothing is reached.
+  uint32_t handled = 0;  // of plan.program
   auto finish = [&] {
+    enum : uint8_t { kLeft, kToProgram, kProgrammed };
+    std::vector<uint8_t> state(size, plan.erase && !report.erased ? kToProgram
+                                                                  : kLeft);
+    for (size_t n = 0; n < plan.program.size(); ++n)
+      state[plan.program[n]] = n < handled ? kProgrammed : kToProgram;
+    for (uint32_t a = 0; a < size; ++a) {
+      if (failures.count(a) != 0) continue;
+      if (state[a] == kLeft) ++report.skipped;
+      if (state[a] == kToProgram) ++report.not_reached;
+      if (state[a] == kProgrammed) ++report.programmed;
+    }
+    if (handled < plan.program.size()) report.stopped_at = plan.program[handled];
     for (const auto& entry : failures) report.failures.push_back(entry.second);
     return report;
   };
@@ -53,9 +71,8 @@ WriteReport WriteImage(ProgrammerLink& link, const uint8_t* image,
   }
   const OperationResult program =
       ProgramAndVerify(link, image, plan.program, chip.data(), sink);
-  report.programmed = program.handled;
-  report.skipped = size - static_cast<uint32_t>(plan.program.size());
-  if (take(program)) return finish();
+  handled = program.handled;
+  if (take(program) || !options.compare_at_end) return finish();
   take(Verify(link, image, size, sink));
   return finish();
 }

@@ -24,11 +24,23 @@ enum class WriteMode {
   kNoErase,       // program every byte of the image, erasing nothing
 };
 
+struct WriteOptions {
+  WriteMode mode = WriteMode::kDifferential;
+  // Compare every byte of the image once all are written.
+  bool compare_at_end = true;
+  // Sleep before the first step (the desktop pauses a second).
+  uint32_t pause_ms = 0;
+};
+
+// Every byte of the image is counted once: programmed + skipped + failed
+// (failures.size()) + not_reached is the image's size.
 struct WriteReport {
   Outcome outcome = Outcome::kDone;
   bool erased = false;
-  uint32_t programmed = 0;  // bytes given program cycles
-  uint32_t skipped = 0;     // bytes left as they were (already right)
+  uint32_t programmed = 0;   // given program cycles, and right at the end
+  uint32_t skipped = 0;      // left as they were, and right at the end
+  uint32_t not_reached = 0;  // to be programmed, but the write stopped first
+  uint32_t stopped_at = 0;   // after a stop: the first address not reached
   // Addresses that do not hold the image's byte after the write, in
   // address order: those that never verified when programmed, and those
   // the final comparison found wrong.
@@ -36,13 +48,13 @@ struct WriteReport {
   bool port_failed = false;
 };
 
-// Makes addresses [0, size) of the chip hold image[0..size) and compares
-// every one of them at the end (Stage::kRead, kErase, kProgram, kVerify).
-// Programmed bytes get ProgramAndVerify's passes; their failures reach the
-// sink's OnFailure as they happen; the final comparison's reach it too.
-// Stops at the next address when the sink asks; the report then covers
-// what was done.
+// Makes addresses [0, size) of the chip hold image[0..size) (Stage::kRead,
+// kErase, kProgram, and kVerify for the comparison at the end). Programmed
+// bytes get ProgramAndVerify's passes; their failures reach the sink's
+// OnFailure as they happen, and so do the final comparison's. Stops at the
+// next address when the sink asks; the report then covers what was done.
 WriteReport WriteImage(ProgrammerLink& link, const uint8_t* image,
-                       uint32_t size, WriteMode mode, ProgressSink& sink);
+                       uint32_t size, const WriteOptions& options,
+                       ProgressSink& sink);
 
 #endif  // TARNWICK_CHIP_WRITE_IMAGE_H_

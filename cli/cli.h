@@ -3,6 +3,7 @@
 
 #include <atomic>
 #include <functional>
+#include <istream>
 #include <memory>
 #include <ostream>
 #include <string>
@@ -16,19 +17,26 @@
 constexpr int kExitOk = 0;
 constexpr int kExitChipFailed = 1;    // did not verify, compare, blank-check
 constexpr int kExitBadUsage = 2;      // bad usage or a bad/unusable file
-constexpr int kExitNoAccess = 3;      // no port access or no chip answering
-constexpr int kExitInterrupted = 130;
+constexpr int kExitNoAccess = 3;      // no port access, no chip answering,
+                                      // or the board held by another program
+constexpr int kExitInterrupted = 130; // stopped (the platform's main makes
+                                      // it 128 + the signal that stopped it)
 
 // Everything the command line takes from its platform, so that tests can
 // run it whole in the process, on a virtual clock.
 struct CliEnv {
-  std::ostream* out = nullptr;  // results
+  std::istream* in = nullptr;   // an image given as "-"
+  std::ostream* out = nullptr;  // results, or an image read into "-"
   std::ostream* err = nullptr;  // progress, warnings and errors
+  bool out_is_terminal = false;
   bool err_is_terminal = false;
   // Times the chip cycles and the simulated board.
   Clock* clock = nullptr;
-  // Set (by Ctrl-C) to stop the operation at the next address.
+  // Set (by Ctrl-C and other signals) to stop at the next address.
   const std::atomic<bool>* interrupted = nullptr;
+  // Keeps the real clock's sleeps to 1 ms from before the first chip cycle
+  // to the end of the run (HoldFineClockResolution); none when null.
+  std::function<std::unique_ptr<ClockResolution>()> hold_fine_clock;
   // The platform's real port access for the given ports; null, with the
   // reason and its fixes in *why, when there is none.
   std::function<std::unique_ptr<PortIo>(std::string* why)> open_real_port;

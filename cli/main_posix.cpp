@@ -43,9 +43,12 @@ int main(int argc, char** argv) {
     sigaction(signal, &action, nullptr);
 
   CliEnv env;
+  env.in = &std::cin;
   env.out = &std::cout;
   env.err = &std::cerr;
+  env.out_is_terminal = isatty(STDOUT_FILENO) == 1;
   env.err_is_terminal = isatty(STDERR_FILENO) == 1;
+  env.hold_fine_clock = HoldFineClockResolution;
   env.clock = RealClock();
   env.interrupted = &interrupted;
   env.open_real_port = OpenRealPort;

@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <fcntl.h>
 #include <io.h>
 
 #include <atomic>
@@ -95,10 +96,16 @@ int wmain(int argc, wchar_t** argv) {
     }
     args.push_back(arg);
   }
+  // Images travel through "-" as bytes, not as text with CR LF.
+  _setmode(_fileno(stdin), _O_BINARY);
+  _setmode(_fileno(stdout), _O_BINARY);
   CliEnv env;
+  env.in = &std::cin;
   env.out = &std::cout;
   env.err = &std::cerr;
+  env.out_is_terminal = _isatty(_fileno(stdout)) != 0;
   env.err_is_terminal = _isatty(_fileno(stderr)) != 0;
+  env.hold_fine_clock = HoldFineClockResolution;
   env.clock = RealClock();
   env.interrupted = &interrupted;
   env.open_real_port = OpenRealPort;

@@ -28,8 +28,6 @@ const char* StageWord(Stage stage) {
       return "verify";
     case Stage::kBlankCheck:
       return "blank-check";
-    case Stage::kSignature:
-      return "signature";
   }
   return "?";
 }

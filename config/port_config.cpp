@@ -38,17 +38,17 @@ uint32_t ParseHexValue(const char* text) {
   return result;
 }
 
-void ParsePortConfig(const std::string& text, uint16_t* rtl_base,
-                     uint16_t* epp_port) {
+BoardPorts ParsePortConfig(const std::string& text) {
   const std::string visible = text.substr(0, text.find('\0'));
-  *rtl_base = ValueOf(visible, "RTL8139ADDR=", kDefaultRtlBase);
-  *epp_port = ValueOf(visible, "EPPADDR=", kDefaultEppPort);
+  BoardPorts ports;
+  ports.rtl_base = ValueOf(visible, "RTL8139ADDR=", kDefaultRtlBase);
+  ports.epp_port = ValueOf(visible, "EPPADDR=", kDefaultEppPort);
+  return ports;
 }
 
-bool LoadPortConfig(const FilePath& path, uint16_t* rtl_base,
-                    uint16_t* epp_port) {
+bool LoadPortConfig(const FilePath& path, BoardPorts* ports) {
   std::string text;
   if (ReadFileToString(path, &text) != ReadResult::kRead) return false;
-  ParsePortConfig(text, rtl_base, epp_port);
+  *ports = ParsePortConfig(text);
   return true;
 }

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "base/file.h"
-#include "link/programmer_link.h"
+#include "link/board_ports.h"
 
 // The configuration file beside the executable that moves the programmer to
 // other I/O addresses, for example:
@@ -25,28 +25,13 @@ uint32_t ParseHexValue(const char* text);
 // with no ";" after it, an empty value, a value over 255 characters, or one
 // that parses above 0xFFFF sets that address to its default (0xC000 or
 // 0x378). The text ends at its first NUL byte, if any.
-void ParsePortConfig(const std::string& text, uint16_t* rtl_base,
-                     uint16_t* epp_port);
+BoardPorts ParsePortConfig(const std::string& text);
 
 // Told, straight after the file's full path, when it cannot be opened.
 constexpr char kCannotBeOpened[] = "不能被打开";
 
-// Reads the configuration file at `path` into the two port addresses.
-// When it cannot be opened for reading, returns false and keeps them. The
-// file is only read.
-bool LoadPortConfig(const FilePath& path, uint16_t* rtl_base,
-                    uint16_t* epp_port);
-
-// Reads "start.ini" from `directory` into the link's two port addresses.
-// When the file cannot be opened for reading, calls `show_missing` once
-// with its full path (the caller shows it followed by kCannotBeOpened) and
-// keeps the addresses.
-template <typename ShowMissing>
-void LoadPortConfig(ProgrammerLink* link, const FilePath& directory,
-                    ShowMissing show_missing) {
-  const FilePath path = directory / kPortConfigFileName;
-  if (!LoadPortConfig(path, &link->m_rtlBase, &link->m_eppPort))
-    show_missing(path);
-}
+// Reads the configuration file at `path` into *ports. When it cannot be
+// opened for reading, returns false and keeps them. The file is only read.
+bool LoadPortConfig(const FilePath& path, BoardPorts* ports);
 
 #endif  // TARNWICK_CONFIG_PORT_CONFIG_H_

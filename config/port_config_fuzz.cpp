@@ -45,11 +45,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string text = bytes.c_str();  // up to the first NUL
   if (ParseHexValue(text.c_str()) != LastEightDigits(text)) std::abort();
 
-  uint16_t rtl_base = 0;
-  uint16_t epp_port = 0;
-  ParsePortConfig(bytes, &rtl_base, &epp_port);
-  if (!IsDefaultOrWritten(text, "RTL8139ADDR=", rtl_base, kDefaultRtlBase) ||
-      !IsDefaultOrWritten(text, "EPPADDR=", epp_port, kDefaultEppPort))
+  const BoardPorts ports = ParsePortConfig(bytes);
+  if (!IsDefaultOrWritten(text, "RTL8139ADDR=", ports.rtl_base,
+                          kDefaultRtlBase) ||
+      !IsDefaultOrWritten(text, "EPPADDR=", ports.epp_port, kDefaultEppPort))
     std::abort();
   return 0;
 }

@@ -2,12 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <fstream>
 #include <string>
-#include <vector>
-
-#include "link/recording_port.h"
 
 namespace {
 
@@ -34,39 +29,10 @@ TEST(ParsePortConfigTest, KeysValuesAndFallbacks) {
       {std::string("RTL8139ADDR=e800;\0EPPADDR=278;", 30), 0xE800, 0x378},
   };
   for (const Case& c : cases) {
-    uint16_t rtl = 1, epp = 2;
-    ParsePortConfig(c.text, &rtl, &epp);
-    EXPECT_EQ(c.rtl, rtl) << c.text;
-    EXPECT_EQ(c.epp, epp) << c.text;
+    const BoardPorts ports = ParsePortConfig(c.text);
+    EXPECT_EQ(c.rtl, ports.rtl_base) << c.text;
+    EXPECT_EQ(c.epp, ports.epp_port) << c.text;
   }
-}
-
-TEST(LoadPortConfigTest, ReadsTheFileOrTellsItIsMissing) {
-  const std::string dir = ::testing::TempDir();
-  RecordingPort port;
-  ProgrammerLink link(&port, &port);
-  std::vector<FilePath> missing;
-  auto load = [&] {
-    LoadPortConfig(&link, dir, [&](const FilePath& m) { missing.push_back(m); });
-  };
-  std::remove((dir + "start.ini").c_str());
-  load();
-  EXPECT_EQ(std::vector<FilePath>{FilePath(dir) / "start.ini"}, missing);
-  // "不能被打开" in GBK, shown straight after the path.
-  EXPECT_STREQ("\xB2\xBB\xC4\xDC\xB1\xBB\xB4\xF2\xBF\xAA", kCannotBeOpened);
-  EXPECT_EQ(0xC000, link.m_rtlBase);
-  EXPECT_EQ(0x378, link.m_eppPort);
-  EXPECT_EQ(kNoFile, link.m_hIniFile);
-
-  std::ofstream(dir + "start.ini") << "[TARNWICK]\nRTL8139ADDR=e800;\n"
-                                      "EPPADDR=278;\n";
-  load();
-  std::remove((dir + "start.ini").c_str());
-  EXPECT_EQ(1u, missing.size());
-  EXPECT_EQ(0xE800, link.m_rtlBase);
-  EXPECT_EQ(0x278, link.m_eppPort);
-  EXPECT_EQ(kNoFile, link.m_hIniFile);
-  EXPECT_EQ("", port.log) << "reading the file touches no port";
 }
 
 }  // namespace

@@ -242,8 +242,8 @@ void ProgramCase::CheckTrace() {
   while (std::getline(in, line)) {
     if (first.empty()) first = line;
     last = line;
-    opens += Contains(line, "  InitializeWinIo");
-    releases += Contains(line, "  ShutdownWinIo");
+    opens += Contains(line, "  open");
+    releases += Contains(line, "  close");
     // The first few violations in full, then only their number.
     if (Contains(line, "violation") && ++violations <= 3)
       Expect(false, L"trace: " + GbkToWide(line));
@@ -260,7 +260,7 @@ void ProgramCase::CheckTrace() {
          L"trace: port access opened " + std::to_wstring(opens) +
              L" times and released " + std::to_wstring(releases) +
              L" times, want once each");
-  Expect(Contains(first, "InitializeWinIo") && Contains(last, "ShutdownWinIo"),
+  Expect(Contains(first, "  open") && Contains(last, "  close"),
          L"trace: does not begin with opening port access and end with "
          L"releasing it");
 }

@@ -163,13 +163,6 @@ ImageLoadResult ParseImage(const std::string& contents, const FilePath& name,
         return Refuse(ImageLoadResult::kMalformed, why.line, why.what, error);
       break;
     default:
-      if (contents.size() > chip_size) {
-        return Refuse(ImageLoadResult::kTooLarge, 0,
-                      Format("%llu bytes do not fit the %u-byte chip",
-                             static_cast<unsigned long long>(contents.size()),
-                             chip_size),
-                      error);
-      }
       parsed.bytes.assign(contents.begin(), contents.end());
   }
   if (parsed.whole_chip &&

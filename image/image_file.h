@@ -48,7 +48,8 @@ ImageLoadResult LoadRawImage(const FilePath& path, uint32_t max_bytes,
 // S-records when it is 'S', and refused otherwise; anything else is raw.
 // A text file is never taken as raw unless `format` is kRaw, whatever its
 // name. A file with no bytes, or records giving none, is refused. A raw
-// image larger than the chip is kTooLarge. On any result but kLoaded,
+// image is taken whatever its length: FitImageToChip checks it against the
+// chip in the socket. On any result but kLoaded,
 // `*image` is unchanged and `*error` says why (with the line for text).
 ImageLoadResult ParseImage(const std::string& contents, const FilePath& name,
                            ImageFormat format, uint32_t chip_size,

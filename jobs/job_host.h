@@ -1,9 +1,14 @@
 #ifndef TARNWICK_JOBS_JOB_HOST_H_
 #define TARNWICK_JOBS_JOB_HOST_H_
 
+#include <cstdint>
 #include <string>
 
 #include "base/file.h"
+
+// The desktop program's chip: a 4 KB 89C51, which its jobs read and write
+// whole whatever the board holds.
+constexpr uint32_t kDesktopChipSize = 4096;
 
 // What a chip job needs from the window it runs under: file choices,
 // message boxes and the two status labels. The desktop program implements

@@ -5,15 +5,15 @@
 
 #include "base/file.h"
 #include "base/format.h"
-#include "chip/chip_operations.h"
 #include "jobs/job_progress.h"
 
-unsigned RunReadChipJob(ProgrammerLink& link, JobHost& host) {
+unsigned RunReadChipJob(ProgrammerSession& session, JobHost& host) {
   JobProgress progress(host, [&host](const Progress& p) {
     host.SetReadStatus(Format("ADDR=%X,\tDATA=%X", p.address, p.byte));
   });
-  const OperationResult read =
-      ReadChip(link, 0, kChipSize, link.m_readImage, progress);
+  std::string image(kDesktopChipSize, '\0');
+  const OperationResult read = session.Read(
+      kDesktopChipSize, reinterpret_cast<uint8_t*>(&image[0]), progress);
   // A program that is closing gets no Save As dialog.
   if (read.outcome == Outcome::kStopped || host.StopRequested()) return 0;
 
@@ -21,9 +21,7 @@ unsigned RunReadChipJob(ProgrammerLink& link, JobHost& host) {
   if (!host.ChooseSaveFile(&path)) return 0;
   // Saved whole or not at all: a failed save leaves the chosen file as it
   // was.
-  switch (WriteStringToFileSafely(
-      path, std::string(reinterpret_cast<const char*>(link.m_readImage),
-                        kChipSize))) {
+  switch (WriteStringToFileSafely(path, image)) {
     case SaveResult::kSaved:
       break;
     case SaveResult::kNotCreated:

@@ -1,188 +1,99 @@
 #include "jobs/write_chip_job.h"
 
 #include <gtest/gtest.h>
-#include <sys/fsuid.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <string>
 #include <vector>
 
-#include "base/format.h"
-#include "jobs/bad_block_log.h"
-#include "jobs/job_test_rig.h"
+#include "testing/board_rig.h"
 
 namespace {
 
-const std::string kStart = "坏块记录开始:\r\n";
-const std::string kEnd = "坏块记录结束:\r\n";
+const std::string kStart = "坏块记录开始:\r\n", kEnd = "坏块记录结束:\r\n";
 
-std::string FailLine(uint32_t address, int written, int read) {
-  return Format("写地址%X失败,写数据%X,效验数据%X\r\n", address, written, read);
-}
-
-class WriteChipJobTest : public JobTest {
+class WriteChipJobTest : public BoardTest {
  protected:
-  // Writes `image` as the file the Open dialog answers with, and runs.
-  void Program(const std::string& image) {
-    dir_.Write("image.bin", image);
-    host_.open_path = dir_.Path("image.bin");
-    EXPECT_EQ(0u, RunWriteChipJob(link_, host_, dir_.Path()));
+  // Runs the job on `image`, or (null) on the file the Open dialog answers.
+  void Run(const std::string* image, const std::string& name = "a.bin") {
+    if (image != nullptr) Spill(dir_ / name, *image);
+    host_.path = name.empty() || name[0] == '/' ? name : (dir_ / name).string();
+    EXPECT_EQ(0u, RunWriteChipJob(session_, host_, dir_));
   }
-  std::string Log() const { return dir_.Read(kBadBlockLogName); }
+  void Run(const std::string& image) { Run(&image); }
+  std::string Log() const { return Slurp(dir_ / kBadBlockLogName); }
+  ScriptedJobHost host_;
 };
 
+// The whole chip: one program and one read cycle per address after the
+// one-second pause, the last address shown, and the log's two lines only.
 TEST_F(WriteChipJobTest, WholeChipThatVerifiesLogsOnlyStartAndEnd) {
-  // A log handle left open by an earlier run is closed, not written.
-  link_.m_hLogFile = CreateFileAlways(dir_.Path("stale.txt"));
-  const std::string image = Image(kChipSize);
-  Program(image);
-
-  EXPECT_EQ(image, Flash());
-  EXPECT_EQ(image + "\x5C", CodeImage(kImageBufferSize));
-  EXPECT_EQ(image, ReadImage());
-  EXPECT_EQ(0x5C, link_.m_readImage[kChipSize]) << "spare byte untouched";
+  Spill(dir_ / kBadBlockLogName, std::string(100, 'x'));  // replaced
+  Run(Pattern(4096));
+  EXPECT_EQ(Pattern(4096), Flash());
   EXPECT_EQ(kStart + kEnd, Log());
-  EXPECT_EQ("", dir_.Read("stale.txt"));
-  EXPECT_EQ(4096, host_.write_updates);
-  EXPECT_EQ("ADDR=FFF,DATA=A", host_.write_status);
-  EXPECT_EQ(0, host_.read_updates);
-  // Exactly one program cycle and one read cycle at each address.
-  EXPECT_EQ(kChipSize, port_.programs.size());
-  EXPECT_EQ(kChipSize, port_.reads.size());
-  EXPECT_EQ(8192, port_.TotalPrograms() + port_.TotalReads());
-  ExpectEnded();
-  // The one-second pause comes first; then per address a program cycle
-  // (six sleeps, 3 ms), a read cycle (four yields) and the job's yield.
-  const std::vector<uint32_t> sleeps = clock_.Sleeps();
-  ASSERT_FALSE(sleeps.empty());
-  EXPECT_EQ(1000u, sleeps[0]);
-  EXPECT_EQ(1u + 11u * kChipSize, sleeps.size());
-  EXPECT_EQ((1000u + 3u * kChipSize) * 1000u, clock_.NowUs());
+  EXPECT_EQ(4096, host_.updates);
+  EXPECT_EQ("ADDR=FFF,DATA=A", host_.label);
+  EXPECT_EQ(std::make_pair(4096, 4096), Cycles());
+  EXPECT_EQ(1000u, clock_.Sleeps()[0]);
+  EXPECT_EQ(1u + 11u * 4096, clock_.Sleeps().size());
+  EXPECT_EQ((1000u + 3u * 4096) * 1000u, clock_.NowUs());
+  EXPECT_TRUE(host_.messages.empty());
 }
 
-// Chips that never read back what was written: one line per failing
-// address with the byte written and the byte last read. Run one after the
-// other, each run's log replaces the one before.
+// Each run's log replaces the last, with a line per address that never
+// read back what was written: the byte written, the byte last read.
 TEST_F(WriteChipJobTest, EachRunLogsItsFailingAddresses) {
-  BoardSettings stuck;
+  BoardSettings stuck, absent;
   stuck.stuck[1].zeros = 0x01;
   stuck.stuck[3].ones = 0x80;
-  BoardSettings absent;
-  absent.chip_present = false;
-  const struct Case {
-    const char* name;
-    BoardSettings settings;
-    std::string image;
-    std::string failures;
-  } cases[] = {
-      {"stuck bits", stuck, std::string("\x20\x0F\x33\x00\x44", 5),
-       FailLine(1, 0x0F, 0x0E) + FailLine(3, 0x00, 0x80)},
-      // Floating data lines read FF, so only the FF byte verifies.
-      {"absent chip", absent, std::string("\x00\x12\xFF\xA5", 4),
-       FailLine(0, 0x00, 0xFF) + FailLine(1, 0x12, 0xFF) +
-           FailLine(3, 0xA5, 0xFF)},
-      {"good chip", BoardSettings(), "\x01\x02", ""},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    board_.SetSettings(c.settings);
-    SetFlash("");
-    Program(c.image);
-    EXPECT_EQ(kStart + c.failures + kEnd, Log());
-    ExpectEnded();
-  }
-}
-
-TEST_F(WriteChipJobTest, EmptyFileLogsStartAndEndAndLeavesTheLabel) {
-  host_.write_status = "earlier text";
-  Program("");
-  EXPECT_EQ(kStart + kEnd, Log());
-  EXPECT_EQ(0, host_.write_updates);
-  EXPECT_EQ("earlier text", host_.write_status);
-  EXPECT_EQ(0, port_.TotalPrograms() + port_.TotalReads());
-  EXPECT_EQ(std::vector<uint32_t>{1000}, clock_.Sleeps());
-  ExpectEnded();
-}
-
-// Every way the job can end before programming: its message (if any) and
-// nothing else: no log, no port access, images and labels as they were.
-TEST_F(WriteChipJobTest, RefusedImagesChangeNothing) {
-  dir_.Write("big.bin", Image(kChipSize) + "x");
-  std::filesystem::create_directory(dir_.Path("folder.bin"));
-  // Sparse: its size in 32 bits is 10.
-  dir_.Write("huge.bin", "");
-  std::filesystem::resize_file(dir_.Path("huge.bin"), (1ull << 32) + 10);
-  struct Case {
-    std::string path;  // empty: the Open dialog is cancelled
-    std::vector<std::string> messages;
-  } cases[] = {
-      {"", {}},
-      {dir_.Path("missing.bin"), {"Could not open *.jmu."}},
-      {dir_.Path("big.bin"), {"*.bin文件不能大于4k"}},
-      {dir_.Path("huge.bin"), {"*.bin文件不能大于4k"}},
-      // A folder is not an image file.
-      {dir_.Path("folder.bin"), {"Could not open *.jmu."}},
-      // Opens, but reading it fails at once.
-      {"/proc/self/mem", {"读文件出错!"}},
-  };
-  dir_.Write(kBadBlockLogName, "an earlier log");
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.path);
-    host_ = ScriptedJobHost();
-    host_.open_path = c.path;
-    EXPECT_EQ(0u, RunWriteChipJob(link_, host_, dir_.Path()));
-    EXPECT_EQ(1, host_.open_dialogs);
-    EXPECT_EQ(0, host_.write_updates + host_.read_updates + host_.save_dialogs);
-    ExpectEnded(c.messages);
-  }
-  EXPECT_EQ("an earlier log", Log());
-  EXPECT_EQ(std::string(kImageBufferSize, '\x5C'), CodeImage(kImageBufferSize));
-  EXPECT_EQ(std::string(kImageBufferSize, '\x5C'), ReadImage(kImageBufferSize));
-  EXPECT_EQ(0, port_.TotalPrograms() + port_.TotalReads());
-  EXPECT_TRUE(clock_.Sleeps().empty());
-  EXPECT_EQ(std::string(kChipSize, '\xFF'), Flash());
-}
-
-TEST_F(WriteChipJobTest, LogThatCannotBeCreatedIsToldOnceAndProgrammingGoesOn) {
-  BoardSettings stuck;
-  stuck.stuck[0].zeros = 0x01;
-  stuck.stuck[2].zeros = 0x01;
+  absent.chip_present = false;  // floating lines: only FF verifies
   board_.SetSettings(stuck);
-  dir_.Write("image.bin", "\x11\x22\x33\x44");
-  host_.open_path = dir_.Path("image.bin");
-  RunWriteChipJob(link_, host_, dir_.Path("no-such-dir/"));
-  EXPECT_EQ("\x10\x22\x32\x44", ReadImage(4));
-  EXPECT_EQ(4, host_.write_updates);
-  ExpectEnded({"Could not creat *.*."});
+  Run(std::string("\x20\x0F\x33\x00\x44", 5));
+  EXPECT_EQ(kStart + "写地址1失败,写数据F,效验数据E\r\n" +
+                "写地址3失败,写数据0,效验数据80\r\n" + kEnd,
+            Log());
+  board_.SetSettings(absent);
+  Run("\x12\xFF");
+  EXPECT_EQ(kStart + "写地址0失败,写数据12,效验数据FF\r\n" + kEnd, Log());
+  host_.label = "before";
+  Run("");
+  EXPECT_EQ(kStart + kEnd, Log());
+  EXPECT_EQ("before", host_.label) << "an empty file shows nothing";
+  EXPECT_TRUE(host_.messages.empty());
 }
 
-// Opening the image for writing as well would fail here. As root, the
-// file-system user is switched to nobody so the file mode counts.
-TEST_F(WriteChipJobTest, ReadOnlyImageProgramsFine) {
-  const std::string image = Image(64);
-  dir_.Write("image.bin", image);
-  ASSERT_EQ(0, chmod(dir_.Path("image.bin").c_str(), 0444));
-  ASSERT_EQ(0, chmod(dir_.Path().c_str(), 0777));  // the log is made there
-  const bool root = geteuid() == 0;
-  if (root) setfsuid(65534);
-  host_.open_path = dir_.Path("image.bin");
-  RunWriteChipJob(link_, host_, dir_.Path());
-  if (root) setfsuid(0);
-  EXPECT_EQ(image, Flash(64));
-  EXPECT_EQ(kStart + kEnd, Log());
-  ExpectEnded();
-}
+// Every way the job ends before programming: its message and nothing else.
+// A log that cannot be made is told, and programming goes on. A closing
+// program stops at the next address and still ends the log.
+TEST_F(WriteChipJobTest, RefusalsNoLogAndClosing) {
+  Spill(dir_ / "big.bin", Pattern(4097));
+  std::filesystem::create_directory(dir_ / "folder.bin");
+  for (const auto& refusal : std::vector<std::pair<std::string, std::string>>{
+           {"", ""},
+           {"missing.bin", "Could not open *.jmu."},
+           {"folder.bin", "Could not open *.jmu."},
+           {"big.bin", "*.bin文件不能大于4k"},
+           {"/proc/self/mem", "读文件出错!"}}) {  // opens, but cannot be read
+    host_ = ScriptedJobHost();
+    Run(nullptr, refusal.first);
+    EXPECT_EQ(refusal.second, host_.messages.empty() ? "" : host_.messages[0]);
+  }
+  EXPECT_EQ(std::make_pair(0, 0), Cycles());
+  EXPECT_TRUE(clock_.Sleeps().empty() && Log().empty());
 
-TEST_F(WriteChipJobTest, StopRequestedStopsAtNextAddressAndEndsTheLog) {
-  host_.stop_after_updates = 10;
-  const std::string image = Image(100);
-  Program(image);
-  EXPECT_EQ(10, host_.write_updates);
-  EXPECT_EQ(10, port_.TotalPrograms());
-  EXPECT_EQ(image.substr(0, 10) + std::string(kChipSize - 10, '\xFF'), Flash());
+  host_ = ScriptedJobHost();
+  Run(Pattern(100));
+  EXPECT_TRUE(RunWriteChipJob(session_, host_, dir_ / "big.bin") == 0);
+  EXPECT_EQ(std::vector<std::string>{"Could not creat *.*."}, host_.messages);
+  EXPECT_EQ(Pattern(100), Flash(100));
+  SetFlash("");
+  Cycles();
+  host_ = ScriptedJobHost();
+  host_.stop_after = 10;
+  Run(nullptr);
+  EXPECT_EQ(Pattern(10) + std::string(90, '\xFF'), Flash(100));
   EXPECT_EQ(kStart + kEnd, Log());
-  ExpectEnded();
+  EXPECT_EQ(10, Cycles().first);
 }
 
 }  // namespace

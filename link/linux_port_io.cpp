@@ -11,19 +11,14 @@ namespace {
 constexpr int kAllPorts = 3;
 constexpr int kNoPorts = 0;
 
-// True when `size` bytes from `port` stay within the 64 K port space.
-bool FitsPortSpace(uint16_t port, int size) {
-  return uint32_t{port} + static_cast<uint32_t>(size) <= 0x10000;
-}
-
 }  // namespace
 
 LinuxPortIo::LinuxPortIo(PortInstructions* instructions, FilePath root)
     : instructions_(instructions), root_(std::move(root)) {}
 
-LinuxPortIo::~LinuxPortIo() { ShutdownWinIo(); }
+LinuxPortIo::~LinuxPortIo() { Close(); }
 
-bool LinuxPortIo::InitializeWinIo() {
+bool LinuxPortIo::Open() {
   if (held_) return true;
   if (instructions_ == nullptr) {
     refusal_ = "Direct port I/O is available only on x86 Linux.";
@@ -39,28 +34,27 @@ bool LinuxPortIo::InitializeWinIo() {
   return true;
 }
 
-void LinuxPortIo::ShutdownWinIo() {
+void LinuxPortIo::Close() {
   if (!held_) return;
   instructions_->SetIoPrivilegeLevel(kNoPorts);
   held_ = false;
 }
 
-bool LinuxPortIo::SetPortVal(uint16_t port, uint32_t value, int size) {
-  if (!held_ || !FitsPortSpace(port, size)) return false;
-  switch (size) {
-    case 4:
-      instructions_->OutLong(port, value);
-      return true;
-    case 1:
-      instructions_->OutByte(port, static_cast<uint8_t>(value));
-      return true;
-    default:
-      return false;
-  }
+bool LinuxPortIo::Write8(uint16_t port, uint8_t value) {
+  if (!held_) return false;
+  instructions_->OutByte(port, value);
+  return true;
 }
 
-bool LinuxPortIo::GetPortVal(uint16_t port, uint32_t* value, int size) {
-  if (!held_ || size != 1) return false;
+bool LinuxPortIo::Write32(uint16_t port, uint32_t value) {
+  // The four bytes must stay within the 64 K port space.
+  if (!held_ || port > 0xFFFC) return false;
+  instructions_->OutLong(port, value);
+  return true;
+}
+
+bool LinuxPortIo::Read8(uint16_t port, uint8_t* value) {
+  if (!held_) return false;
   *value = instructions_->InByte(port);
   return true;
 }

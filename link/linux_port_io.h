@@ -30,11 +30,11 @@ PortInstructions* RealPortInstructions();
 // the flash register needs one doubleword access; bytes use outb and inb.
 //
 // The I/O privilege belongs to the thread that obtained it and to threads
-// it starts afterwards: call InitializeWinIo before starting the threads
-// that access ports, and ShutdownWinIo on the same thread.
+// it starts afterwards: call Open before starting the threads that access
+// ports, and Close on the same thread.
 class LinuxPortIo : public PortIo {
  public:
-  // `instructions` (may be null: every InitializeWinIo is then refused) must
+  // `instructions` (may be null: every Open is then refused) must
   // outlive this. `root` is the folder the system's files are read under
   // when explaining a refusal ("/" in real use).
   explicit LinuxPortIo(PortInstructions* instructions, FilePath root = "/");
@@ -46,17 +46,17 @@ class LinuxPortIo : public PortIo {
 
   // iopl at level 3. On refusal returns false and WhyRefused() says why and
   // what to do. True at once when the privilege is already held.
-  bool InitializeWinIo() override;
+  bool Open() override;
   // Back to level 0 when the privilege is held; otherwise touches nothing.
-  void ShutdownWinIo() override;
-  // Size 4: one outl; size 1: one outb of the low byte. Other sizes, a
-  // port range past FFFF, or no privilege held: false, nothing touched.
-  bool SetPortVal(uint16_t port, uint32_t value, int size) override;
-  // Size 1 only: one inb into *value. Otherwise false, *value untouched.
-  bool GetPortVal(uint16_t port, uint32_t* value, int size) override;
+  void Close() override;
+  // One outb, one outl, one inb. Without the privilege, or for a 32-bit
+  // write running past port FFFF: false, nothing touched.
+  bool Write8(uint16_t port, uint8_t value) override;
+  bool Write32(uint16_t port, uint32_t value) override;
+  bool Read8(uint16_t port, uint8_t* value) override;
 
-  // Why the last InitializeWinIo failed and how to fix it, in plain
-  // English; empty after a success.
+  // Why the last Open failed and how to fix it, in plain English; empty
+  // after a success.
   std::string WhyRefused() const override { return refusal_; }
 
  private:

@@ -4,29 +4,31 @@
 #include <cstdint>
 #include <string>
 
-// The port-access seam: the four operations of the port-access library
-// (WinIo) as the program uses them. Implemented by the WINIO.dll client on
-// Windows, by the simulated board, and by recording fakes in tests.
+// The port-access seam: direct I/O-port access as the chip cycles need it.
+// Implemented by the Linux backend, by the adaptor over the Windows
+// port-access library, by the simulated board, and by tracing wrappers and
+// test fakes around any of them.
 class PortIo {
  public:
   virtual ~PortIo() = default;
 
-  // Obtains direct port access for the process. True on success.
-  virtual bool InitializeWinIo() = 0;
+  // Obtains port access for the process. True on success.
+  virtual bool Open() = 0;
 
-  // After a refused InitializeWinIo: why, and what to do about it, when
-  // the backend knows (empty otherwise).
+  // Releases what Open obtained; harmless when nothing is held.
+  virtual void Close() = 0;
+
+  // After a refused Open: why, and what to do about it, when the backend
+  // knows (empty otherwise).
   virtual std::string WhyRefused() const { return std::string(); }
 
-  // Releases what InitializeWinIo obtained; harmless when nothing is held.
-  virtual void ShutdownWinIo() = 0;
+  // One 8-bit or one 32-bit write of `value` to `port`. False when the
+  // access was refused.
+  virtual bool Write8(uint16_t port, uint8_t value) = 0;
+  virtual bool Write32(uint16_t port, uint32_t value) = 0;
 
-  // Writes the low `size` bytes (1 or 4) of `value` to `port` as one access.
-  virtual bool SetPortVal(uint16_t port, uint32_t value, int size) = 0;
-
-  // Reads `size` bytes (the program always reads 1) from `port` into
-  // `*value`, zero-extended.
-  virtual bool GetPortVal(uint16_t port, uint32_t* value, int size) = 0;
+  // One 8-bit read from `port` into *value. False when refused.
+  virtual bool Read8(uint16_t port, uint8_t* value) = 0;
 };
 
 #endif  // TARNWICK_LINK_PORT_IO_H_

@@ -1,6 +1,5 @@
 #include "sim/board_files.h"
 
-#include <cctype>
 #include <set>
 #include <sstream>
 
@@ -72,9 +71,11 @@ bool ApplySetting(const std::string& key, const std::string& value,
   } else if (key == "stuck") {
     const std::vector<std::string> parts = Split(value, ':');
     uint32_t address = 0, zeros = 0, ones = 0;
-    if (parts.size() != 3 || !ParseHexNumber(parts[0], kLargestChipSize - 1, &address) ||
+    const uint32_t last = LargestPartSize() - 1;
+    if (parts.size() != 3 || !ParseHexNumber(parts[0], last, &address) ||
         !ParseHexNumber(parts[1], 0xFF, &zeros) || !ParseHexNumber(parts[2], 0xFF, &ones)) {
-      *why = "expected address:zeros:ones, hexadecimal, address up to 1FFF";
+      *why = Format("expected address:zeros:ones, hexadecimal, address up to "
+                    "%X", unsigned{last});
       return false;
     }
     if (zeros & ones) {
@@ -89,11 +90,11 @@ bool ApplySetting(const std::string& key, const std::string& value,
     bits.zeros = static_cast<uint8_t>(zeros);
     bits.ones = static_cast<uint8_t>(ones);
   } else if (key == "part") {
-    if (value != "89c51" && value != "89c52") {
+    s->part = PartByName(value);
+    if (s->part == nullptr) {
       *why = "expected 89c51 or 89c52";
       return false;
     }
-    s->chip_size = value == "89c51" ? 4096 : 8192;
   } else if (key == "trace") {
     s->trace_file = value;
   } else {
@@ -131,13 +132,17 @@ bool ParseBoardSettings(const std::string& text, BoardSettings* settings,
       return false;
     }
   }
-  // An 89C52 answers with its own signature unless told otherwise.
-  if (parsed.chip_size == 8192 && !seen.count("signature"))
-    parsed.signature[1] = 0x52;
+  // A part answers with its own signature unless told otherwise.
+  if (!seen.count("signature")) {
+    const Signature& own = parsed.part->signature;
+    parsed.signature[0] = own.at30;
+    parsed.signature[1] = own.at31;
+    parsed.signature[2] = own.at32;
+  }
   for (const auto& entry : parsed.stuck) {
-    if (entry.first >= parsed.chip_size) {
+    if (entry.first >= parsed.part->size) {
       *error = Format("stuck address %X is beyond the %u-byte chip",
-                      unsigned{entry.first}, unsigned{parsed.chip_size});
+                      unsigned{entry.first}, unsigned{parsed.part->size});
       return false;
     }
   }
@@ -145,33 +150,11 @@ bool ParseBoardSettings(const std::string& text, BoardSettings* settings,
   return true;
 }
 
-std::string FormatBoardSettings(const BoardSettings& s) {
-  std::string text =
-      "# Simulated programmer board: key = value, numbers hexadecimal.\n";
-  text += s.chip_size == 8192 ? "part = 89c52\n" : "part = 89c51\n";
-  text += Format("rtl_base = %X\n", static_cast<unsigned>(s.rtl_base));
-  text += Format("epp_port = %X\n", static_cast<unsigned>(s.epp_port));
-  text += Format("signature = %02X %02X %02X\n",
-                 static_cast<unsigned>(s.signature[0]),
-                 static_cast<unsigned>(s.signature[1]),
-                 static_cast<unsigned>(s.signature[2]));
-  text += std::string("chip = ") + (s.chip_present ? "present" : "absent") +
-          "\n";
-  text += std::string("lines = ") + (s.lines_settle ? "settle" : "noisy") +
-          "\n";
-  for (const auto& entry : s.stuck) {
-    text += Format("stuck = %X:%02X:%02X\n", static_cast<unsigned>(entry.first),
-                   static_cast<unsigned>(entry.second.zeros),
-                   static_cast<unsigned>(entry.second.ones));
-  }
-  text += "trace = " + s.trace_file + "\n";
-  return text;
-}
-
 bool LoadBoardFiles(const FilePath& dir, BoardSettings* settings,
                     std::vector<uint8_t>* flash, std::string* error) {
   *settings = BoardSettings();
-  flash->assign(kChipSize, 0xFF);  // until the settings tell the size
+  flash->assign(settings->part->size, 0xFF);  // until the settings tell
+  const uint32_t default_size = settings->part->size;
   std::string text;
   const FilePath settings_path = dir / kBoardSettingsFileName;
   if (ReadFileToString(settings_path, &text) == ReadResult::kRead) {
@@ -182,17 +165,17 @@ bool LoadBoardFiles(const FilePath& dir, BoardSettings* settings,
       return false;
     }
     *settings = parsed;
-    flash->assign(parsed.chip_size, 0xFF);
+    flash->assign(parsed.part->size, 0xFF);
   }
   const FilePath chip_path = dir / kBoardChipFileName;
   if (ReadFileToString(chip_path, &text) == ReadResult::kRead) {
-    if (text.size() != settings->chip_size) {
+    if (text.size() != settings->part->size) {
       *error = Format("%s holds %u bytes, not %u",
                       PathForDisplay(chip_path).c_str(),
                       static_cast<unsigned>(text.size()),
-                      static_cast<unsigned>(settings->chip_size));
+                      static_cast<unsigned>(settings->part->size));
       *settings = BoardSettings();
-      flash->assign(kChipSize, 0xFF);
+      flash->assign(default_size, 0xFF);
       return false;
     }
     flash->assign(text.begin(), text.end());
@@ -201,15 +184,8 @@ bool LoadBoardFiles(const FilePath& dir, BoardSettings* settings,
 }
 
 bool SaveChipFile(const FilePath& dir, const std::vector<uint8_t>& flash) {
-  if (flash.size() != 4096 && flash.size() != kLargestChipSize) return false;
   return WriteStringToFileSafely(dir / kBoardChipFileName,
                                  std::string(flash.begin(), flash.end())) ==
-         SaveResult::kSaved;
-}
-
-bool SaveSettingsFile(const FilePath& dir, const BoardSettings& settings) {
-  return WriteStringToFileSafely(dir / kBoardSettingsFileName,
-                                 FormatBoardSettings(settings)) ==
          SaveResult::kSaved;
 }
 

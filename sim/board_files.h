@@ -33,9 +33,6 @@ constexpr char kBoardSettingsFileName[] = "simboard.ini";
 // at chip address n.
 constexpr char kBoardChipFileName[] = "simchip.bin";
 
-// The largest part the board takes.
-constexpr uint32_t kLargestChipSize = 8192;
-
 // Reads both files from the folder `dir`. A missing settings
 // file gives the default settings, a missing chip file an erased chip (all
 // 0xFF). Returns false, with the reason in `*error`, for a malformed
@@ -44,16 +41,12 @@ constexpr uint32_t kLargestChipSize = 8192;
 bool LoadBoardFiles(const FilePath& dir, BoardSettings* settings,
                     std::vector<uint8_t>* flash, std::string* error);
 
-// Replaces the chip file (`flash` must hold 4096 or 8192 bytes) safely. False when
+// Replaces the chip file with `flash` (the part's bytes) safely. False when
 // it cannot be written completely; the old file then stays.
 bool SaveChipFile(const FilePath& dir, const std::vector<uint8_t>& flash);
 
-// Writes the settings file with every key. False when it cannot be written.
-bool SaveSettingsFile(const FilePath& dir, const BoardSettings& settings);
-
-// The settings file's text, and its parser. The parser fills `*settings`
-// from defaults; on an error it returns false with the line and the reason.
-std::string FormatBoardSettings(const BoardSettings& settings);
+// The settings file's parser. It fills `*settings` from defaults; on an
+// error it returns false with the line and the reason.
 bool ParseBoardSettings(const std::string& text, BoardSettings* settings,
                         std::string* error);
 

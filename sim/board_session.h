@@ -9,7 +9,7 @@
 #include "base/clock.h"
 #include "base/file.h"
 #include "sim/sim_board.h"
-#include "sim/trace.h"
+#include "link/trace.h"
 
 // A simulated board kept in a folder (sim/board_files.h): its settings and
 // chip are loaded from there, and the chip is saved back and the trace

@@ -19,78 +19,91 @@ const char* Level(bool high) { return high ? "high" : "low"; }
 }  // namespace
 
 SimBoard::SimBoard(Clock* clock, const BoardSettings& settings)
-    : clock_(clock), settings_(settings), flash_(settings.chip_size, 0xFF) {}
+    : clock_(clock), settings_(settings), flash_(settings.part->size, 0xFF) {}
 
-bool SimBoard::InitializeWinIo() {
+bool SimBoard::Open() {
   std::lock_guard<std::mutex> lock(mutex_);
-  TraceAt(clock_->NowUs(), "InitializeWinIo");
+  TraceAt(clock_->NowUs(), "open");
   open_ = true;
   return true;
 }
 
-void SimBoard::ShutdownWinIo() {
+void SimBoard::Close() {
   std::lock_guard<std::mutex> lock(mutex_);
-  TraceAt(clock_->NowUs(), "ShutdownWinIo");
+  TraceAt(clock_->NowUs(), "close");
   open_ = false;
 }
 
-bool SimBoard::SetPortVal(uint16_t port, uint32_t value, int size) {
+bool SimBoard::Written(uint16_t port, uint32_t value, int size,
+                       uint64_t now_us) {
+  const std::string access = Format("out %X <- %X (%d)", unsigned{port},
+                                    static_cast<unsigned>(value), size);
+  TraceAt(now_us, access);
+  if (!open_) Violation(now_us, access + " while port access is released");
+  return open_;
+}
+
+bool SimBoard::Write32(uint16_t port, uint32_t value) {
   std::lock_guard<std::mutex> lock(mutex_);
   const uint64_t now = clock_->NowUs();
-  auto access = [&] {
-    return Format("out %X <- %X (%d)", static_cast<unsigned>(port),
-                  static_cast<unsigned>(value), size);
-  };
-  if (trace_ != nullptr) TraceAt(now, access());
-  if (!open_) {
-    Violation(now, access() + " while port access is released");
-    return false;
-  }
-  const uint8_t byte = static_cast<uint8_t>(value);
-  if (Decode(port, kFlashRegister) && size == 4) {
+  if (!Written(port, value, 4, now)) return false;
+  if (Decode(port, kFlashRegister)) {
     WriteLatch(value, now);
-  } else if (Decode(port, kAddressHighByte) && size == 1) {
-    WriteLatch((latch_ & 0xFFFF00FFu) | static_cast<uint32_t>(byte) << 8, now);
-  } else if (port == settings_.epp_port && size == 1) {
-    if (byte > 7) {
-      // The upper lines of the port are not wired; the low three still act.
-      Violation(now, Format("control value %X sets bits above bit 2",
-                            static_cast<unsigned>(byte)));
-    }
-    WriteControl(byte & 7, now);
   } else {
-    Violation(now, access() + ": no register of that size at that port");
+    Violation(now, Format("out %X <- %X (4): no register of that size at "
+                          "that port",
+                          unsigned{port}, static_cast<unsigned>(value)));
   }
   return true;
 }
 
-bool SimBoard::GetPortVal(uint16_t port, uint32_t* value, int size) {
+bool SimBoard::Write8(uint16_t port, uint8_t value) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  const uint64_t now = clock_->NowUs();
+  if (!Written(port, value, 1, now)) return false;
+  if (Decode(port, kAddressHighByte)) {
+    WriteLatch((latch_ & 0xFFFF00FFu) | static_cast<uint32_t>(value) << 8, now);
+  } else if (port == settings_.epp_port) {
+    if (value > 7) {
+      // The upper lines of the port are not wired; the low three still act.
+      Violation(now, Format("control value %X sets bits above bit 2",
+                            unsigned{value}));
+    }
+    WriteControl(value & 7, now);
+  } else {
+    Violation(now, Format("out %X <- %X (1): no register of that size at "
+                          "that port",
+                          unsigned{port}, unsigned{value}));
+  }
+  return true;
+}
+
+bool SimBoard::Read8(uint16_t port, uint8_t* value) {
   std::lock_guard<std::mutex> lock(mutex_);
   const uint64_t now = clock_->NowUs();
   *value = 0xFF;
-  if (!open_) {
-    TraceAt(now, Format("in %X -> FF (%d)", static_cast<unsigned>(port), size));
-    Violation(now, Format("in %X (%d) while port access is released",
-                          static_cast<unsigned>(port), size));
-    return false;
-  }
-  if (!Decode(port, kDataByte) || size != 1) {
-    TraceAt(now, Format("in %X -> FF (%d)", static_cast<unsigned>(port), size));
-    Violation(now, Format("in %X (%d): no readable register of that size at "
-                          "that port",
-                          static_cast<unsigned>(port), size));
-    return true;
+  if (!open_ || !Decode(port, kDataByte)) {
+    TraceAt(now, Format("in %X -> FF (1)", unsigned{port}));
+    Violation(now, Format(open_ ? "in %X (1): no readable register of that "
+                                  "size at that port"
+                                : "in %X (1) while port access is released",
+                          unsigned{port}));
+    return open_;
   }
   // The chip and the latched data byte both pull the lines: a wired AND.
   uint8_t lines = ChipDrives(now) & static_cast<uint8_t>(latch_ >> 24);
-  // Lines that never settle: every other read sees bit 0 flipped.
-  if (!settings_.lines_settle && (data_reads_ & 1)) lines ^= 0x01;
+  // Lines that never settle: every other read sees bit 0 flipped, and bit 1
+  // is noise, so that no two reads agree and a settled read that gives up
+  // returns something else each time.
+  if (!settings_.lines_settle) {
+    noise_ ^= noise_ << 13;
+    noise_ ^= noise_ >> 17;
+    noise_ ^= noise_ << 5;
+    lines ^= static_cast<uint8_t>((data_reads_ & 1) | (noise_ & 2));
+  }
   ++data_reads_;
   *value = lines;
-  if (trace_ != nullptr) {
-    TraceAt(now, Format("in %X -> %X", static_cast<unsigned>(port),
-                        static_cast<unsigned>(lines)));
-  }
+  TraceAt(now, Format("in %X -> %X", unsigned{port}, unsigned{lines}));
   return true;
 }
 
@@ -154,9 +167,8 @@ void SimBoard::EndPulse(uint64_t now_us) {
     if (!settings_.chip_present) return;
     // Flash cells can only be cleared by programming.
     written_ = static_cast<uint8_t>(pulse_latch_ >> 24);
-    flash_[pulse_latch_ & (settings_.chip_size - 1)] &= written_;
+    flash_[pulse_latch_ & (settings_.part->size - 1)] &= written_;
     busy_until_us_ = now_us + kByteWriteUs;
-    ++program_pulses_;
   } else if (!mode14 && !mode15 && !mode0) {
     const uint64_t length = now_us - pulse_start_us_;
     if (length < kMinEraseUs) {
@@ -166,7 +178,6 @@ void SimBoard::EndPulse(uint64_t now_us) {
     }
     if (!settings_.chip_present) return;
     std::fill(flash_.begin(), flash_.end(), 0xFF);
-    ++erase_pulses_;
   } else {
     Violation(now_us, Format("strobe pulse with mode lines %s, %s and control "
                              "bit 0 %s selects neither program nor erase",
@@ -187,7 +198,7 @@ uint8_t SimBoard::ChipDrives(uint64_t now_us) const {
   // The address lines above the part's size do not reach it (bits 12 and
   // 13 for a 4 KB part, bit 13 for an 8 KB one).
   const uint16_t address =
-      static_cast<uint16_t>(latch_ & (settings_.chip_size - 1));
+      static_cast<uint16_t>(latch_ & (settings_.part->size - 1));
   if (!mode14) {
     if (address < 0x30 || address > 0x32) return 0xFF;
     return settings_.signature[address - 0x30];
@@ -217,36 +228,21 @@ std::vector<uint8_t> SimBoard::Flash() const {
 
 void SimBoard::SetFlash(const std::vector<uint8_t>& bytes) {
   std::lock_guard<std::mutex> lock(mutex_);
-  flash_.assign(settings_.chip_size, 0xFF);
+  flash_.assign(settings_.part->size, 0xFF);
   std::copy_n(bytes.begin(), std::min<size_t>(bytes.size(), flash_.size()),
               flash_.begin());
 }
 
-BoardSettings SimBoard::Settings() const {
-  std::lock_guard<std::mutex> lock(mutex_);
-  return settings_;
-}
-
 void SimBoard::SetSettings(const BoardSettings& settings) {
   std::lock_guard<std::mutex> lock(mutex_);
-  if (settings.chip_size != settings_.chip_size)
-    flash_.assign(settings.chip_size, 0xFF);
+  if (settings.part->size != settings_.part->size)
+    flash_.assign(settings.part->size, 0xFF);
   settings_ = settings;
 }
 
 std::vector<std::string> SimBoard::Violations() const {
   std::lock_guard<std::mutex> lock(mutex_);
   return violations_;
-}
-
-int SimBoard::ProgramPulses() const {
-  std::lock_guard<std::mutex> lock(mutex_);
-  return program_pulses_;
-}
-
-int SimBoard::ErasePulses() const {
-  std::lock_guard<std::mutex> lock(mutex_);
-  return erase_pulses_;
 }
 
 void SimBoard::SetTrace(Trace* trace) {

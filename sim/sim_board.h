@@ -8,9 +8,10 @@
 #include <vector>
 
 #include "base/clock.h"
+#include "chip/parts.h"
+#include "link/board_ports.h"
 #include "link/port_io.h"
-#include "link/programmer_link.h"
-#include "sim/trace.h"
+#include "link/trace.h"
 
 // Bits of one address that read back fixed whatever was programmed.
 struct StuckBits {
@@ -20,14 +21,15 @@ struct StuckBits {
 
 // How the simulated board is wired and which faults it shows.
 struct BoardSettings {
-  // The part in the socket: 4096 bytes (an 89C51, address lines 0-11) or
-  // 8192 (an 89C52, lines 0-12).
-  uint32_t chip_size = kChipSize;
+  // The part in the socket, of the part table: an 89C51 (4096 bytes,
+  // address lines 0-11) or an 89C52 (8192, lines 0-12). Never null.
+  const Part* part = PartByName("89C51");
   uint16_t rtl_base = kDefaultRtlBase;  // I/O base of the network card
   uint16_t epp_port = kDefaultEppPort;  // parallel-port data register
   uint8_t signature[3] = {0x1E, 0x51, 0xFF};  // bytes at 0x30, 0x31, 0x32
   bool chip_present = true;   // false: the data lines float high
-  bool lines_settle = true;   // false: no two reads of the data lines agree
+  bool lines_settle = true;   // false: no two reads of the data lines agree,
+                              // nor two settled reads
   std::map<uint16_t, StuckBits> stuck;  // by chip address
   // File the trace is appended to, relative to the board directory; empty
   // for none (see board_files.h). The board itself does not use it.
@@ -52,28 +54,23 @@ class SimBoard : public PortIo {
 
   // PortIo. Accesses outside the board's registers, of the wrong size, or
   // while port access is released are violations (writes are dropped,
-  // reads give 0xFF).
-  bool InitializeWinIo() override;
-  void ShutdownWinIo() override;
-  bool SetPortVal(uint16_t port, uint32_t value, int size) override;
-  bool GetPortVal(uint16_t port, uint32_t* value, int size) override;
+  // reads give 0xFF); only the last are refused.
+  bool Open() override;
+  void Close() override;
+  bool Write8(uint16_t port, uint8_t value) override;
+  bool Write32(uint16_t port, uint32_t value) override;
+  bool Read8(uint16_t port, uint8_t* value) override;
 
-  // The chip's program memory (chip_size bytes), as stored: stuck bits show
-  // only when the chip is read. SetFlash takes up to chip_size bytes; the
-  // rest of the chip becomes 0xFF. Settings of another size erase it.
+  // The chip's program memory (the part's bytes), as stored: stuck bits
+  // show only when the chip is read. SetFlash takes up to that many bytes;
+  // the rest of the chip becomes 0xFF. Settings of another part erase it.
   std::vector<uint8_t> Flash() const;
   void SetFlash(const std::vector<uint8_t>& bytes);
 
-  BoardSettings Settings() const;
   void SetSettings(const BoardSettings& settings);
 
   // Every protocol violation so far, in words, in order.
   std::vector<std::string> Violations() const;
-
-  // Number of program pulses and erase pulses the chip has acted on (not
-  // those that were violations, and none while the socket is empty).
-  int ProgramPulses() const;
-  int ErasePulses() const;
 
   // When set, every port access and violation is added to `trace`, stamped
   // with the board clock's time (null: no trace).
@@ -89,6 +86,9 @@ class SimBoard : public PortIo {
   bool Decode(uint16_t port, uint16_t offset) const {
     return port == static_cast<uint16_t>(settings_.rtl_base + offset);
   }
+  // Traces the write and tells whether port access is open (a violation
+  // when not).
+  bool Written(uint16_t port, uint32_t value, int size, uint64_t now_us);
   void WriteLatch(uint32_t latch, uint64_t now_us);
   void WriteControl(uint8_t control, uint64_t now_us);
   // The strobe rose again after a pulse that began at pulse_start_us_.
@@ -117,8 +117,7 @@ class SimBoard : public PortIo {
   uint64_t busy_until_us_ = 0;
   uint8_t written_ = 0;
   uint32_t data_reads_ = 0;
-  int program_pulses_ = 0;
-  int erase_pulses_ = 0;
+  uint32_t noise_ = 0x2545F491;  // xorshift state of noisy data lines
   std::vector<std::string> violations_;
   Trace* trace_ = nullptr;
 };

@@ -14,21 +14,26 @@ struct WinIoFunctions {
   bool(__stdcall* set)(WORD, DWORD, BYTE);
 };
 
-// The port seam over those functions; each call passes straight through.
+// The port seam over those functions, the one adaptor between the two:
+// each call passes straight through, with the access size the library
+// takes (1 or 4 bytes).
 class WinIoFunctionsPort : public PortIo {
  public:
   explicit WinIoFunctionsPort(const WinIoFunctions& functions)
       : f_(functions) {}
 
-  bool InitializeWinIo() override { return f_.initialize(); }
-  void ShutdownWinIo() override { f_.shutdown(); }
-  bool SetPortVal(uint16_t port, uint32_t value, int size) override {
-    return f_.set(port, value, static_cast<BYTE>(size));
+  bool Open() override { return f_.initialize(); }
+  void Close() override { f_.shutdown(); }
+  bool Write8(uint16_t port, uint8_t value) override {
+    return f_.set(port, value, 1);
   }
-  bool GetPortVal(uint16_t port, uint32_t* value, int size) override {
+  bool Write32(uint16_t port, uint32_t value) override {
+    return f_.set(port, value, 4);
+  }
+  bool Read8(uint16_t port, uint8_t* value) override {
     DWORD read = 0;
-    const bool ok = f_.get(port, &read, static_cast<BYTE>(size));
-    *value = read;
+    const bool ok = f_.get(port, &read, 1);
+    *value = static_cast<uint8_t>(read);
     return ok;
   }
 

@@ -87,7 +87,7 @@ void CountOperation(SimDll& d) {
 extern "C" bool __stdcall InitializeWinIo() {
   std::lock_guard<std::mutex> lock(dll->mutex);
   if (!LoadBoard(*dll)) return false;
-  const bool ok = dll->session->board().InitializeWinIo();
+  const bool ok = dll->session->board().Open();
   CountOperation(*dll);
   return ok;
 }
@@ -95,7 +95,7 @@ extern "C" bool __stdcall InitializeWinIo() {
 extern "C" void __stdcall ShutdownWinIo() {
   std::lock_guard<std::mutex> lock(dll->mutex);
   if (dll->session == nullptr) return;
-  dll->session->board().ShutdownWinIo();
+  dll->session->board().Close();
   SaveIfChanged(*dll);
   FlushTrace(*dll);
 }
@@ -108,8 +108,10 @@ extern "C" bool __stdcall GetPortVal(WORD wPortAddr, PDWORD pdwPortVal,
     *pdwPortVal = 0xFF;
     return false;
   }
-  uint32_t value = 0;
-  const bool ok = dll->session->board().GetPortVal(wPortAddr, &value, bSize);
+  // The board has only 1-byte reads; other sizes read floating lines.
+  uint8_t value = 0xFF;
+  const bool ok =
+      bSize == 1 && dll->session->board().Read8(wPortAddr, &value);
   *pdwPortVal = value;
   CountOperation(*dll);
   return ok;
@@ -119,7 +121,11 @@ extern "C" bool __stdcall SetPortVal(WORD wPortAddr, DWORD dwPortVal,
                                      BYTE bSize) {
   std::lock_guard<std::mutex> lock(dll->mutex);
   if (dll->session == nullptr) return false;
-  const bool ok = dll->session->board().SetPortVal(wPortAddr, dwPortVal, bSize);
+  // The board has 1-byte and 4-byte registers; other sizes reach none.
+  SimBoard& board = dll->session->board();
+  const uint8_t byte = static_cast<uint8_t>(dwPortVal);
+  const bool ok = (bSize == 1 && board.Write8(wPortAddr, byte)) ||
+                  (bSize == 4 && board.Write32(wPortAddr, dwPortVal));
   CountOperation(*dll);
   return ok;
 }

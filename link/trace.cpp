@@ -1,4 +1,4 @@
-#include "sim/trace.h"
+#include "link/trace.h"
 
 #include "base/format.h"
 

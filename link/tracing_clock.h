@@ -1,14 +1,14 @@
-#ifndef TARNWICK_SIM_TRACING_CLOCK_H_
-#define TARNWICK_SIM_TRACING_CLOCK_H_
+#ifndef TARNWICK_LINK_TRACING_CLOCK_H_
+#define TARNWICK_LINK_TRACING_CLOCK_H_
 
 #include <cstdint>
 
 #include "base/clock.h"
-#include "sim/trace.h"
+#include "link/trace.h"
 
 // A clock that forwards to another and adds a "sleep N" line to a trace
-// before each sleep, so that the trace of a simulated board shows port
-// accesses and sleeps interleaved as the cycles issue them.
+// before each sleep, so that a trace shows port accesses and sleeps
+// interleaved as the cycles issue them.
 class TracingClock : public Clock {
  public:
   // `inner` and `trace` must outlive this clock.
@@ -22,4 +22,4 @@ class TracingClock : public Clock {
   Trace* trace_;
 };
 
-#endif  // TARNWICK_SIM_TRACING_CLOCK_H_
+#endif  // TARNWICK_LINK_TRACING_CLOCK_H_

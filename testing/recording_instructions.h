@@ -1,5 +1,5 @@
-#ifndef TARNWICK_LINK_RECORDING_INSTRUCTIONS_H_
-#define TARNWICK_LINK_RECORDING_INSTRUCTIONS_H_
+#ifndef TARNWICK_TESTING_RECORDING_INSTRUCTIONS_H_
+#define TARNWICK_TESTING_RECORDING_INSTRUCTIONS_H_
 
 #include <cstdint>
 #include <string>
@@ -7,12 +7,10 @@
 #include "base/format.h"
 #include "link/linux_port_io.h"
 
-// Port instructions that only record what they were asked to do, as words:
-// "iopl3", "outl C0D4 A500C123", "outb 378 3", "inb C0D7".
-class RecordingInstructions : public PortInstructions {
- public:
+// Port instructions that only log what they were asked to do: "iopl3",
+// "outl C0D4 A500C123", "outb 378 3", "inb C0D7" (which reads 5A).
+struct RecordingInstructions : PortInstructions {
   int iopl_error = 0;  // what iopl at level 3 answers
-  uint8_t in_value = 0x5A;
   std::string log;
 
   int SetIoPrivilegeLevel(int level) override {
@@ -27,11 +25,9 @@ class RecordingInstructions : public PortInstructions {
   }
   uint8_t InByte(uint16_t port) override {
     Add(Format("inb %X", unsigned{port}));
-    return in_value;
+    return 0x5A;
   }
-
- private:
   void Add(const std::string& word) { log += (log.empty() ? "" : " ") + word; }
 };
 
-#endif  // TARNWICK_LINK_RECORDING_INSTRUCTIONS_H_
+#endif  // TARNWICK_TESTING_RECORDING_INSTRUCTIONS_H_

@@ -1,14 +1,14 @@
-#ifndef TARNWICK_SIM_TRACE_H_
-#define TARNWICK_SIM_TRACE_H_
+#ifndef TARNWICK_LINK_TRACE_H_
+#define TARNWICK_LINK_TRACE_H_
 
 #include <cstdint>
 #include <mutex>
 #include <string>
 #include <vector>
 
-// Lines of text recording every port access of the simulated board, and the
-// sleeps between them when the caller's clock is a TracingClock, each with
-// its virtual or real time. Thread-safe.
+// Lines of text recording port accesses (a TracingPort, or the simulated
+// board's own) and the sleeps between them (a TracingClock), each with its
+// virtual or real time. Thread-safe.
 class Trace {
  public:
   // Adds `line` as it is.
@@ -34,4 +34,4 @@ class Trace {
   uint64_t origin_us_ = 0;
 };
 
-#endif  // TARNWICK_SIM_TRACE_H_
+#endif  // TARNWICK_LINK_TRACE_H_

@@ -1,4 +1,4 @@
-#include "sim/tracing_clock.h"
+#include "link/tracing_clock.h"
 
 #include "base/format.h"
 

@@ -1,0 +1,155 @@
+#include "session/programmer_session.h"
+
+#include <system_error>
+#include <utility>
+
+namespace {
+
+// Passes every step on, and writes each programming failure to the log.
+class LoggingSink : public ProgressSink {
+ public:
+  LoggingSink(ProgressSink& inner, BadBlockLog& log)
+      : inner_(inner), log_(log) {}
+
+  void OnProgress(const Progress& progress) override {
+    inner_.OnProgress(progress);
+  }
+  void OnFailure(const ByteFailure& failure) override {
+    // The log lists what never verified when programmed; the final
+    // comparison's failures are the caller's to tell.
+    if (failure.stage == Stage::kProgram) log_.Failure(failure);
+    inner_.OnFailure(failure);
+  }
+  bool StopRequested() override { return inner_.StopRequested(); }
+
+ private:
+  ProgressSink& inner_;
+  BadBlockLog& log_;
+};
+
+}  // namespace
+
+ProgrammerSession::ProgrammerSession(PortIo* port, const Setup& setup)
+    : ProgrammerSession(port, setup, nullptr) {}
+
+ProgrammerSession::ProgrammerSession(PortIo* port, const Setup& setup,
+                                     std::unique_ptr<BoardSession> board)
+    : board_(std::move(board)),
+      trace_file_(setup.trace_file),
+      ports_(setup.ports),
+      clock_(setup.clock),
+      port_(port) {
+  Clock* clock = setup.clock;
+  if (trace_file_) {
+    tracing_port_ = std::make_unique<TracingPort>(port, clock, &trace_);
+    tracing_clock_ = std::make_unique<TracingClock>(clock, &trace_);
+    port_ = tracing_port_.get();
+    clock = tracing_clock_.get();
+  }
+  link_ = std::make_unique<ProgrammerLink>(port_, clock, setup.ports);
+}
+
+std::unique_ptr<ProgrammerSession> ProgrammerSession::Simulated(
+    const FilePath& dir, const Setup& setup, std::string* why) {
+  std::error_code ignored;
+  std::filesystem::create_directories(dir, ignored);
+  std::unique_ptr<BoardSession> board =
+      BoardSession::Open(dir, setup.clock, why);
+  if (board == nullptr) return nullptr;
+  PortIo* port = &board->board();
+  return std::unique_ptr<ProgrammerSession>(
+      new ProgrammerSession(port, setup, std::move(board)));
+}
+
+ProgrammerSession::~ProgrammerSession() { Close(); }
+
+bool ProgrammerSession::Open(std::string* why) {
+  open_ = port_->Open();
+  if (!open_) *why = port_->WhyRefused();
+  return open_;
+}
+
+std::vector<std::string> ProgrammerSession::Close() {
+  std::vector<std::string> failures;
+  if (closed_) return failures;
+  closed_ = true;
+  if (open_) port_->Close();
+  open_ = false;
+  std::string error;
+  if (board_ != nullptr && !board_->SaveChipIfChanged(&error))
+    failures.push_back(error);
+  if (board_ != nullptr && !board_->FlushTrace(&error))
+    failures.push_back(error);
+  if (trace_file_) {
+    std::string text;
+    for (const std::string& line : trace_.Lines()) text += line + "\n";
+    if (WriteStringToFileSafely(*trace_file_, text, &error) !=
+        SaveResult::kSaved) {
+      failures.push_back("cannot write the trace " +
+                         PathForDisplay(*trace_file_) + ": " + error);
+    }
+  }
+  return failures;
+}
+
+Signature ProgrammerSession::ReadSignature(bool* refused, bool* unstable) {
+  const uint32_t before = link_->refused_accesses();
+  const Signature signature = ::ReadSignature(*link_);
+  if (unstable != nullptr) {
+    const Signature again = ::ReadSignature(*link_);
+    *unstable = again.at30 != signature.at30 || again.at31 != signature.at31 ||
+                again.at32 != signature.at32;
+  }
+  if (refused != nullptr) *refused = link_->refused_accesses() != before;
+  return signature;
+}
+
+OperationResult ProgrammerSession::Read(uint32_t size, uint8_t* out,
+                                        ProgressSink& sink) {
+  return ReadChip(*link_, 0, size, out, sink);
+}
+
+OperationResult ProgrammerSession::ReadTwice(uint32_t size, uint8_t* out,
+                                             ProgressSink& sink) {
+  return ::ReadTwice(*link_, size, nullptr, out, sink, Stage::kRead);
+}
+
+OperationResult ProgrammerSession::Verify(const std::vector<uint8_t>& image,
+                                          ProgressSink& sink) {
+  return ::ReadTwice(*link_, static_cast<uint32_t>(image.size()), image.data(),
+                   nullptr, sink, Stage::kVerify);
+}
+
+OperationResult ProgrammerSession::BlankCheck(uint32_t size,
+                                              ProgressSink& sink) {
+  const std::vector<uint8_t> blank(size, 0xFF);
+  return ::ReadTwice(*link_, size, blank.data(), nullptr, sink,
+                   Stage::kBlankCheck);
+}
+
+std::unique_ptr<BoardLock> ProgrammerSession::ClaimBoard(
+    uint32_t wait_ms, const std::function<bool()>& stop, std::string* why) {
+  return BoardLock::Acquire(board_ != nullptr
+                                ? BoardLock::ResourcesOfFolder(board_->dir())
+                                : BoardLock::ResourcesOfPorts(
+                                      ports_.rtl_base, ports_.epp_port),
+                            clock_, wait_ms, stop, why);
+}
+
+OperationResult ProgrammerSession::Erase(ProgressSink& sink) {
+  return ::Erase(*link_, sink);
+}
+
+WriteReport ProgrammerSession::Write(const std::vector<uint8_t>& image,
+                                     const WriteOptions& options,
+                                     BadBlockLog* log, ProgressSink& sink) {
+  const uint32_t size = static_cast<uint32_t>(image.size());
+  if (log == nullptr)
+    return WriteImage(*link_, image.data(), size, options, sink);
+  log->Start();
+  LoggingSink logged(sink, *log);
+  const WriteReport report =
+      WriteImage(*link_, image.data(), size, options, logged);
+  log->End();
+  return report;
+}

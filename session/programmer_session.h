@@ -1,0 +1,116 @@
+#ifndef TARNWICK_SESSION_PROGRAMMER_SESSION_H_
+#define TARNWICK_SESSION_PROGRAMMER_SESSION_H_
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "base/board_lock.h"
+#include "base/clock.h"
+#include "base/file.h"
+#include "chip/chip_operations.h"
+#include "chip/parts.h"
+#include "chip/write_image.h"
+#include "link/board_ports.h"
+#include "link/port_io.h"
+#include "link/programmer_link.h"
+#include "link/trace.h"
+#include "link/tracing_clock.h"
+#include "link/tracing_port.h"
+#include "session/bad_block_log.h"
+#include "sim/board_session.h"
+
+// One programmer session, as both front ends drive the board: port access
+// held from Open to Close, and the chip operations over it. The session
+// does not claim the chip: its caller runs one operation at a time.
+class ProgrammerSession {
+ public:
+  struct Setup {
+    BoardPorts ports;
+    Clock* clock = nullptr;  // times the cycles; must outlive the session
+    // Every port access and sleep of the session is written here by Close,
+    // each with its time.
+    std::optional<FilePath> trace_file;
+  };
+
+  // Drives the board through `port`, which must outlive the session (the
+  // desktop's WINIO.dll, or the command line's real port access).
+  ProgrammerSession(PortIo* port, const Setup& setup);
+
+  // Drives the simulated board kept in the folder `dir` (made when
+  // missing), whose chip and trace Close saves. Null, with the reason in
+  // *why, when the board's files cannot be used.
+  static std::unique_ptr<ProgrammerSession> Simulated(const FilePath& dir,
+                                                      const Setup& setup,
+                                                      std::string* why);
+
+  // Close(), its failures untold.
+  ~ProgrammerSession();
+
+  ProgrammerSession(const ProgrammerSession&) = delete;
+  ProgrammerSession& operator=(const ProgrammerSession&) = delete;
+
+  // Obtains port access: the only way to the board, so a lock keeping one
+  // program on the board belongs here, before the first port access, with
+  // its release in Close. False, with the backend's reason (empty when it
+  // gives none) in *why, when refused.
+  bool Open(std::string* why);
+
+  // Releases port access if Open obtained it, then saves a simulated
+  // board's chip (when changed) and trace, and writes the trace file.
+  // Returns what could not be saved, in words; only the first call acts.
+  std::vector<std::string> Close();
+
+  // Takes the board for this process (base/board_lock.h): the lock of its
+  // card and port, or of a simulated board's folder. Null, with *why
+  // naming the holder, when another process holds it past `wait_ms`.
+  // Released when destroyed; on Windows, by the thread that took it.
+  std::unique_ptr<BoardLock> ClaimBoard(uint32_t wait_ms,
+                                        const std::function<bool()>& stop,
+                                        std::string* why);
+
+  // Reads the signature bytes. `*refused`, when given, tells whether a port
+  // access was refused meanwhile (port access is not open, or the library
+  // failed): the bytes then mean nothing. With `unstable`, the bytes are
+  // read twice and *unstable tells whether the two reads differed.
+  Signature ReadSignature(bool* refused = nullptr, bool* unstable = nullptr);
+
+  // Reads the chip from address 0 once (ReadChip), as the desktop does.
+  OperationResult Read(uint32_t size, uint8_t* out, ProgressSink& sink);
+
+  // The chip from address 0, read twice (ReadTwice in
+  // chip/chip_operations.h): into `out`, compared with `image`, or with
+  // FF bytes. Addresses whose reads differ are told as unstable.
+  OperationResult ReadTwice(uint32_t size, uint8_t* out, ProgressSink& sink);
+  OperationResult Verify(const std::vector<uint8_t>& image, ProgressSink& sink);
+  OperationResult BlankCheck(uint32_t size, ProgressSink& sink);
+  OperationResult Erase(ProgressSink& sink);
+
+  // Writes `image` from address 0 (chip/write_image.h). With `log`, it gets
+  // its start line first, a line for each address that never verified when
+  // programmed, and its end line last, however the write ends.
+  WriteReport Write(const std::vector<uint8_t>& image,
+                    const WriteOptions& options, BadBlockLog* log,
+                    ProgressSink& sink);
+
+ private:
+  ProgrammerSession(PortIo* port, const Setup& setup,
+                    std::unique_ptr<BoardSession> board);
+
+  std::unique_ptr<BoardSession> board_;  // the simulated board, if it is one
+  std::optional<FilePath> trace_file_;
+  BoardPorts ports_;
+  Clock* clock_;
+  Trace trace_;
+  std::unique_ptr<TracingPort> tracing_port_;
+  std::unique_ptr<TracingClock> tracing_clock_;
+  PortIo* port_;  // the port the link drives, traced or not
+  std::unique_ptr<ProgrammerLink> link_;
+  bool open_ = false;
+  bool closed_ = false;
+};
+
+#endif  // TARNWICK_SESSION_PROGRAMMER_SESSION_H_
