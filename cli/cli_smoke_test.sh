@@ -41,5 +41,23 @@ out=$(wine_run 1252 60 ./tarnwick-cli.exe verify "固件_한국.hex" --sim board
   2>/dev/null | tr -d '\r')
 check "verify" "$out" "verify: 4096 bytes compared, 0 differ"
 
-[ $failed -eq 0 ] && echo "3 passed, 0 failed" || echo "failed"
+# One program per board, through Windows' named mutex: while one writes
+# (4 KB of zeros, about 13 s), a second is turned away naming the holder,
+# and a third waits for it.
+head -c 4096 /dev/zero > zeros.bin
+wine_run 1252 120 ./tarnwick-cli.exe --sim board write zeros.bin -q \
+  >first.txt 2>&1 &
+first=$!
+sleep 4
+out=$(wine_run 1252 60 ./tarnwick-cli.exe --sim board signature 2>&1 |
+  tr -d '\r')
+check "a second program on a held board" \
+  "$(echo "$out" | grep -c 'the board is busy: process [0-9]* (.*tarnwick-cli')" 1
+out=$(wine_run 1252 120 ./tarnwick-cli.exe --sim board verify zeros.bin \
+  --wait 60 2>&1 | tr -d '\r')
+wait "$first"
+check "the first program's write" "$?:$(tr -d '\r' <first.txt)" "0:"
+check "a third that waits" "$out" "verify: 4096 bytes compared, 0 differ"
+
+[ $failed -eq 0 ] && echo "6 passed, 0 failed" || echo "failed"
 exit $failed

@@ -99,8 +99,6 @@ TEST_F(CliTest, EachCommandSaysWhatHappenedAndExits) {
     std::vector<std::string> args;
   } cases[] = {
       {"", 0, "30H=1E,\t31H=51,\t32H=FF\n89C51: 4 KB of flash", {"signature"}},
-      {"signature = 1E 52 05", 0,
-       "32H=5\n89C52: 8 KB of flash, programmed at 5 V\n", {"signature"}},
       {absent, 3, "32H=FF\ntarnwick: no chip answers\n", {"signature"}},
       {absent, 3, "no chip answers (the signature reads FF", {"blank-check"}},
       {absent, 1, "write: 0 bytes programmed, 4093 skipped, 3 failed",

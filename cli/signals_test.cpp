@@ -68,7 +68,7 @@ TEST(SignalsTest, StopMidWriteAndKeepTheRecord) {
                     (dir / "zeros.bin").string(), "--log",
                     (dir / "bad.log").string(), "--trace",
                     (dir / "trace.txt").string()});
-    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    std::this_thread::sleep_for(std::chrono::milliseconds(2500));
     kill(pid, signal);
     EXPECT_EQ(128 + signal, ExitCode(pid)) << Slurp(dir / "out.txt");
     const std::string log = Slurp(dir / "bad.log");

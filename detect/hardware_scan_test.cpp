@@ -47,10 +47,6 @@ TEST(HardwareScanTest, FindsCardsAndPortsButChoosesOnlyOneOfEach) {
       ChoosePorts(ScanHardware(fake.root), &rtl_base, &epp_port, &why));
   EXPECT_EQ(0xE000, rtl_base);
   EXPECT_EQ(0x378, epp_port);
-  std::filesystem::remove_all(devices / "0000:00:05.0");
-  EXPECT_FALSE(
-      ChoosePorts(ScanHardware(fake.root), &rtl_base, &epp_port, &why));
-  EXPECT_EQ("1 RTL8139 card found, but none has a usable I/O base", why);
 }
 
 }  // namespace
