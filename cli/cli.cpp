@@ -169,27 +169,21 @@ int Run::ResolvePorts(BoardPorts* ports) {
   return kExitOk;
 }
 
-// Takes the board for this run, then opens port access.
+// Takes the board for this run (before a simulated board's files are
+// read, so that they are the last run's), then opens port access.
 int Run::Open() {
   ProgrammerSession::Setup setup;
   setup.clock = env_.clock;
   if (o_.trace) setup.trace_file = PathFromUtf8(*o_.trace);
   const int code = ResolvePorts(&setup.ports);
   if (code != kExitOk) return code;
-  std::string why;
-  if (o_.sim_dir) {
-    session_ = ProgrammerSession::Simulated(PathFromUtf8(*o_.sim_dir), setup,
-                                            &why);
-    if (session_ == nullptr) return Fail(kExitBadUsage, why);
-  } else {
-    if (env_.open_real_port) real_port_ = env_.open_real_port(&why);
-    if (real_port_ == nullptr) return Fail(kExitNoAccess, why);
-    session_ = std::make_unique<ProgrammerSession>(real_port_.get(), setup);
-  }
+  const FilePath sim_dir = o_.sim_dir ? PathFromUtf8(*o_.sim_dir) : FilePath();
   const uint32_t wait_ms =
       static_cast<uint32_t>(o_.wait_seconds.value_or(0) * 1000);
-  board_lock_ = session_->ClaimBoard(
-      wait_ms, [this] { return sink_.StopRequested(); }, &why);
+  std::string why;
+  board_lock_ = ProgrammerSession::ClaimBoard(
+      setup.ports, sim_dir, env_.clock, wait_ms,
+      [this] { return sink_.StopRequested(); }, &why);
   if (board_lock_ == nullptr) {
     if (sink_.StopRequested())
       return Fail(kExitInterrupted, "interrupted while waiting for the board");
@@ -198,6 +192,14 @@ int Run::Open() {
                     (o_.wait_seconds ? Format(" (waited %g s)",
                                               *o_.wait_seconds)
                                      : "; --wait SECONDS waits for it"));
+  }
+  if (o_.sim_dir) {
+    session_ = ProgrammerSession::Simulated(sim_dir, setup, &why);
+    if (session_ == nullptr) return Fail(kExitBadUsage, why);
+  } else {
+    if (env_.open_real_port) real_port_ = env_.open_real_port(&why);
+    if (real_port_ == nullptr) return Fail(kExitNoAccess, why);
+    session_ = std::make_unique<ProgrammerSession>(real_port_.get(), setup);
   }
   if (env_.hold_fine_clock) fine_clock_ = env_.hold_fine_clock();
   if (!session_->Open(&why)) {

@@ -128,12 +128,19 @@ OperationResult ProgrammerSession::BlankCheck(uint32_t size,
 }
 
 std::unique_ptr<BoardLock> ProgrammerSession::ClaimBoard(
+    const BoardPorts& ports, const FilePath& sim_dir, Clock* clock,
     uint32_t wait_ms, const std::function<bool()>& stop, std::string* why) {
-  return BoardLock::Acquire(board_ != nullptr
-                                ? BoardLock::ResourcesOfFolder(board_->dir())
-                                : BoardLock::ResourcesOfPorts(
-                                      ports_.rtl_base, ports_.epp_port),
-                            clock_, wait_ms, stop, why);
+  return BoardLock::Acquire(
+      sim_dir.empty()
+          ? BoardLock::ResourcesOfPorts(ports.rtl_base, ports.epp_port)
+          : BoardLock::ResourcesOfFolder(sim_dir),
+      clock, wait_ms, stop, why);
+}
+
+std::unique_ptr<BoardLock> ProgrammerSession::ClaimBoard(
+    uint32_t wait_ms, const std::function<bool()>& stop, std::string* why) {
+  return ClaimBoard(ports_, board_ != nullptr ? board_->dir() : FilePath(),
+                    clock_, wait_ms, stop, why);
 }
 
 OperationResult ProgrammerSession::Erase(ProgressSink& sink) {

@@ -64,10 +64,17 @@ class ProgrammerSession {
   // Returns what could not be saved, in words; only the first call acts.
   std::vector<std::string> Close();
 
-  // Takes the board for this process (base/board_lock.h): the lock of its
-  // card and port, or of a simulated board's folder. Null, with *why
-  // naming the holder, when another process holds it past `wait_ms`.
-  // Released when destroyed; on Windows, by the thread that took it.
+  // Takes a board for this process (base/board_lock.h): the lock of the
+  // card and port of `ports`, or, when `sim_dir` is not empty, of the
+  // simulated board kept there (to be taken before Simulated reads its
+  // files). Null, with *why naming the holder, when another process holds
+  // it past `wait_ms`. Released when destroyed; on Windows, by the thread
+  // that took it.
+  static std::unique_ptr<BoardLock> ClaimBoard(
+      const BoardPorts& ports, const FilePath& sim_dir, Clock* clock,
+      uint32_t wait_ms, const std::function<bool()>& stop, std::string* why);
+
+  // ClaimBoard for this session's board.
   std::unique_ptr<BoardLock> ClaimBoard(uint32_t wait_ms,
                                         const std::function<bool()>& stop,
                                         std::string* why);
