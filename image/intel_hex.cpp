@@ -1,7 +1,6 @@
 #include "image/intel_hex.h"
 
 #include <algorithm>
-#include <utility>
 
 #include "base/format.h"
 #include "image/record_text.h"
@@ -153,16 +152,7 @@ void AppendRecord(std::string* out, uint8_t type, uint32_t offset,
 bool ParseIntelHex(const std::string& text, uint32_t chip_size,
                    ChipImage* image, ImageError* error) {
   HexReader reader(chip_size);
-  int line = 0;
-  if (ReadRecordLines(text, reader, &line)) {
-    *image = std::move(reader.image());
-    return true;
-  }
-  if (error != nullptr) {
-    error->line = line;
-    error->what = reader.what();
-  }
-  return false;
+  return ReadRecords(text, reader, image, error);
 }
 
 std::string FormatIntelHex(const std::vector<uint8_t>& image) {

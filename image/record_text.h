@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "image/chip_image.h"
@@ -32,17 +33,28 @@ class TextLines {
 };
 
 // Feeds each line of `text` (TextLines) to reader.Line(line, number), then
-// calls reader.Finish(), both returning false on a fault. False at the first
-// fault, with *line its line (the line after the last for Finish()).
+// calls reader.Finish(), both returning false on a fault, and takes the
+// whole chip from reader.image(). False at the first fault, with *error
+// (when given) holding its line (the line after the last for Finish())
+// and reader.what(); *image is then unchanged.
 template <typename Reader>
-bool ReadRecordLines(const std::string& text, Reader& reader, int* line) {
+bool ReadRecords(const std::string& text, Reader& reader, ChipImage* image,
+                 ImageError* error) {
   TextLines lines(text);
   std::string content;
-  while (lines.Next(&content, line)) {
-    if (!reader.Line(content, *line)) return false;
+  int line = 0;
+  bool ok = true;
+  while (ok && lines.Next(&content, &line)) ok = reader.Line(content, line);
+  if (ok) {
+    line = lines.LineAfterLast();
+    ok = reader.Finish();
   }
-  *line = lines.LineAfterLast();
-  return reader.Finish();
+  if (ok) {
+    *image = std::move(reader.image());
+  } else if (error != nullptr) {
+    *error = {line, reader.what()};
+  }
+  return ok;
 }
 
 // The value of a hex digit of either case, -1 for any other character.

@@ -1,7 +1,6 @@
 #include "image/srecord.h"
 
 #include <algorithm>
-#include <utility>
 
 #include "base/format.h"
 #include "image/record_text.h"
@@ -130,16 +129,7 @@ void AppendRecord(std::string* out, char type, uint32_t address,
 bool ParseSRecords(const std::string& text, uint32_t chip_size,
                    ChipImage* image, ImageError* error) {
   SRecordReader reader(chip_size);
-  int line = 0;
-  if (ReadRecordLines(text, reader, &line)) {
-    *image = std::move(reader.image());
-    return true;
-  }
-  if (error != nullptr) {
-    error->line = line;
-    error->what = reader.what();
-  }
-  return false;
+  return ReadRecords(text, reader, image, error);
 }
 
 std::string FormatSRecords(const std::vector<uint8_t>& image) {
