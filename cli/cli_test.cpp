@@ -152,9 +152,10 @@ TEST_F(CliTest, InterruptStopsAtTheNextAddress) {
   EXPECT_NE(std::string::npos, r.err.find("\rprogram     00"));
   EXPECT_NE(std::string::npos, r.err.find("interrupted"));
   EXPECT_EQ("坏块记录开始:\r\n坏块记录结束:\r\n", Slurp(dir_ / "bad.txt"));
-  const size_t programmed = Chip().find('\xFF');
-  EXPECT_EQ(Pattern(programmed), Chip().substr(0, programmed));
-  EXPECT_TRUE(programmed > 50 && programmed < 200) << programmed;
+  const std::string chip = Chip();
+  const size_t programmed = chip.find('\xFF');
+  ASSERT_TRUE(programmed > 50 && programmed < 200) << programmed;
+  EXPECT_EQ(Pattern(programmed), chip.substr(0, programmed));
 }
 
 // The Linux backend: the card and port found in the system's files and
