@@ -209,9 +209,10 @@ TEST_F(CliTest, InterruptStopsAtTheNextAddress) {
   EXPECT_EQ(0u, fine_clock_from_);
   EXPECT_EQ(clock_.NowUs(), fine_clock_to_);
   EXPECT_EQ("坏块记录开始:\r\n坏块记录结束:\r\n", Slurp(dir_ / "bad.txt"));
-  const size_t programmed = Chip().find('\xFF');
-  EXPECT_EQ(Pattern(programmed), Chip().substr(0, programmed));
-  EXPECT_TRUE(programmed > 50 && programmed < 200) << programmed;
+  const std::string chip = Chip();
+  const size_t programmed = chip.find('\xFF');
+  ASSERT_TRUE(programmed > 50 && programmed < 200) << programmed;
+  EXPECT_EQ(Pattern(programmed), chip.substr(0, programmed));
   EXPECT_EQ(programmed, stopped_at);
   EXPECT_EQ(programmed, programmed_n);
 }
