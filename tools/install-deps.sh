@@ -3,7 +3,9 @@
 # toolchain, GoogleTest and CLI11, clang with libFuzzer (libclang-rt-14-dev) for the
 # fuzz targets, the MinGW-w64 cross compilers (32 and 64 bit), Wine with its
 # 32-bit half, Xvfb, a CJK font, ImageMagick for screenshots, and the
-# zh_CN.UTF-8 and en_US.UTF-8 locales Wine takes its code page from.
+# zh_CN.UTF-8 and en_US.UTF-8 locales Wine takes its code page from; QEMU
+# and a static busybox for the test virtual machine (tools/vm.sh, which
+# unpacks Debian's kernel package into the build folder itself).
 #
 # Idempotent: packages already installed are not asked for again, and when
 # everything is in place it only checks (about a second) and touches nothing.
@@ -17,6 +19,7 @@ packages=(
   wine wine64 wine32:i386
   xvfb x11-utils fonts-wqy-microhei imagemagick
   locales
+  qemu-system-x86 busybox-static
 )
 locales_wanted=("zh_CN.UTF-8 UTF-8" "en_US.UTF-8 UTF-8")
 
