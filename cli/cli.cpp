@@ -85,6 +85,13 @@ class Run {
     return code;
   }
   bool Quiet() const { return o_.quiet; }
+  // "FILE:LINE: what", or "FILE: what" when the fault is not on a line.
+  std::string FileError(const ImageError& error) const {
+    return error.line > 0
+               ? Format("%s:%d: %s", o_.file.c_str(), error.line,
+                        error.what.c_str())
+               : o_.file + ": " + error.what;
+  }
 
   int LoadFiles();
   int ResolvePorts(uint16_t* rtl_base, uint16_t* epp_port);
@@ -142,19 +149,14 @@ int Run::LoadFiles() {
   if (takes_image) {
     const uint32_t limit =
         o_.part ? PartSizeByName(*o_.part) : kLargestPart;
-    ImageLoadError error;
-    const ImageLoadResult loaded =
-        LoadImageFile(image_path_, limit, &image_, &error);
-    if (loaded == ImageLoadResult::kMalformed)
-      return Fail(kExitBadUsage,
-                  Format("%s:%d: %s", o_.file.c_str(), error.line,
-                         error.what.c_str()));
-    if (loaded == ImageLoadResult::kTooLarge)
-      return Fail(kExitBadUsage,
-                  Format("%s: larger than the %u-byte chip", o_.file.c_str(),
-                         limit));
-    if (loaded != ImageLoadResult::kLoaded)
+    ImageError error;
+    const ImageLoadResult loaded = LoadImageFile(
+        image_path_, o_.format, limit, &image_, &error);
+    if (loaded == ImageLoadResult::kNotOpened ||
+        loaded == ImageLoadResult::kNotRead)
       return Fail(kExitBadUsage, "cannot read " + o_.file + ": " + error.what);
+    if (loaded != ImageLoadResult::kLoaded)
+      return Fail(kExitBadUsage, FileError(error));
   }
   if (o_.log) {
     log_ = CreateFileAlways(PathFromUtf8(*o_.log));
@@ -287,28 +289,12 @@ uint32_t Run::ChipSize(const Signature& signature, int* code) {
   return kSmallestPart;
 }
 
-// Checks the image against the chip's real size: a HEX file is parsed
-// again for it, so that a byte beyond the chip is told with its line.
+// Checks the image against the chip's real size; a byte beyond it is told
+// with the line of its record.
 int Run::FitImage(uint32_t size) {
-  if (image_.from_hex) {
-    if (image_.bytes.size() == size) return kExitOk;
-    ImageLoadError error;
-    const ImageLoadResult loaded =
-        LoadImageFile(image_path_, size, &image_, &error);
-    if (loaded == ImageLoadResult::kMalformed)
-      return Fail(kExitBadUsage,
-                  Format("%s:%d: %s", o_.file.c_str(), error.line,
-                         error.what.c_str()));
-    if (loaded != ImageLoadResult::kLoaded)
-      return Fail(kExitBadUsage, "cannot read " + o_.file + ": " + error.what);
-    return kExitOk;
-  }
-  if (image_.bytes.size() > size) {
-    return Fail(kExitBadUsage,
-                Format("%s: %u bytes do not fit the %u-byte chip",
-                       o_.file.c_str(),
-                       static_cast<unsigned>(image_.bytes.size()), size));
-  }
+  ImageError error;
+  if (!FitImageToChip(&image_, size, &error))
+    return Fail(kExitBadUsage, FileError(error));
   return kExitOk;
 }
 
@@ -371,7 +357,8 @@ int Run::ReadToFile(uint32_t size) {
   const int code = Ended(result);
   if (code != kExitOk) return code;  // nothing half read is saved
   std::string error;
-  if (SaveImageFile(image_path_, bytes, &error) != SaveResult::kSaved)
+  if (SaveImageFile(image_path_, o_.format, bytes, &error) !=
+      SaveResult::kSaved)
     return Fail(kExitBadUsage, "cannot write " + o_.file + ": " + error);
   if (!Quiet())
     out_ << Format("read %u bytes into %s\n", size, o_.file.c_str());

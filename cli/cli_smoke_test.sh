@@ -9,6 +9,7 @@ set -u
 build=$1 dist=$2
 
 . "$(dirname "$0")/../tools/wine-env.sh"
+wine_env_skip_unless_runs "${TARNWICK_PE_BITS:?32 or 64, set by ctest}"
 wine_env_setup "${TARNWICK_WINE_DIR:-$build/wine}" || exit 1
 trap wine_env_teardown EXIT
 

@@ -157,10 +157,10 @@ TEST_F(CliTest, HexImageProgrammedAndReadBackRawAndAsHex) {
 
   r = Sim({"read", P("back.HEX")});
   ASSERT_EQ(0, r.code) << r.err;
-  std::vector<uint8_t> parsed;
-  HexError error;
+  ChipImage parsed;
+  ImageError error;
   ASSERT_TRUE(ParseIntelHex(ReadFile("back.HEX"), 4096, &parsed, &error));
-  EXPECT_EQ(want, std::string(parsed.begin(), parsed.end()));
+  EXPECT_EQ(want, std::string(parsed.bytes.begin(), parsed.bytes.end()));
 
   r = Sim({"verify", P("fw.hex")});
   EXPECT_EQ(0, r.code);
@@ -310,25 +310,28 @@ TEST_F(CliTest, InterruptStopsAtTheNextAddress) {
 // Bad files are refused with their line before the chip is touched.
 TEST_F(CliTest, BadFilesAreRefusedBeforeTheChipIsTouched) {
   struct Case {
-    const char* name;
+    const char* file;
     std::string text;
     std::string err;
   } cases[] = {
-      {"checksum", ":0100000000FE\r\n:00000001FF\r\n", "bad.hex:1: "},
-      {"type", ":0000000600\n:00000001FF\n", "bad.hex:1: "},
-      {"beyond", ":00000001FF\n:0100000000FF\n", "bad.hex:2: "},
-      {"outside the chip", ":00000001FF\n", ""},
-      {"raw too big", std::string(4097, '\x01'),
-       "4097 bytes do not fit the 4096-byte chip"},
+      {"bad.hex", ":0100000000FE\r\n:00000001FF\r\n", "bad.hex:1: bad checksum"},
+      {"bad.hex", ":00000006FA\n:00000001FF\n", "bad.hex:1: record type"},
+      {"bad.hex", ":00000001FF\n:0100000000FF\n", "bad.hex:2: data after"},
+      // A byte beyond a 4 KB chip, told with its line once the chip is known.
+      {"bad.hex", ":0100000000FF\n:02100000AABB89\n:00000001FF\n",
+       "bad.hex:2: byte at address 1000 is beyond the 4096-byte chip"},
+      {"bad.s19", "S1040000AA50\nS9030000FC\n", "bad.s19:1: bad checksum"},
+      {"big.bin", std::string(4097, '\x01'),
+       "big.bin: 4097 bytes do not fit the 4096-byte chip"},
+      // Text is never burned as raw bytes, whatever the name.
+      {"notes.bin", "firmware 1.2\n", "notes.bin:1: a text file, but neither"},
+      {"empty.bin", "", "empty.bin: the file is empty"},
   };
-  // A byte beyond a 4 KB chip, told with its line once the chip is known.
-  cases[3].text = ":0100000000FF\n:02100000AABB89\n:00000001FF\n";
-  cases[3].err = "bad.hex:2: ";
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
+    SCOPED_TRACE(c.file);
     SetChip(Image(64));
-    WriteFile("bad.hex", c.text);
-    const Result r = Sim({"write", P("bad.hex")});
+    WriteFile(c.file, c.text);
+    const Result r = Sim({"write", P(c.file)});
     EXPECT_EQ(2, r.code);
     EXPECT_NE(std::string::npos, r.err.find(c.err)) << r.err;
     EXPECT_EQ(Image(64), Chip().substr(0, 64));
@@ -397,11 +400,14 @@ TEST_F(CliTest, UsageHelpVersionAndRealPorts) {
     int code;
     const char* said;  // in standard output or error
   } cases[] = {
-      {{}, 2, "A subcommand is required"},
+      {{}, 2, "no command given; the commands are: read write"},
       {{"--help"}, 0, "Exit codes:"},
       {{"write", "--help"}, 0, "FILE"},
       {{"--version"}, 0, "tarnwick 1.1.0"},
-      {{"fly"}, 2, "A subcommand is required"},
+      {{"--sim", "b", "fly"}, 2, "unknown command \"fly\"; the commands"},
+      {{"write", "-x.hex"}, 2, "write ./-x.hex or -- -x.hex"},
+      {{"signature", "--epp-port", ""}, 2, "--epp-port: the value is empty"},
+      {{"read", "a", "--format", "elf"}, 2, "expected ihex, srec or raw"},
       {{"signature", "--rtl-base", "12345"}, 2, "--rtl-base"},
       {{"signature", "--part", "89c99"}, 2, "--part"},
       {{"erase", "--log", "x"}, 2, "--log goes with write"},

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdlib>
+#include <iterator>
 
 #include "base/hex_number.h"
 
@@ -15,10 +17,16 @@ constexpr char kDescription[] =
     "network card's boot-ROM register and a parallel port).";
 
 constexpr char kFooter[] = R"(Image files: raw binary (byte n for address n; a file describes its own
-length from address 0 and leaves the bytes past it as they are), or Intel HEX
-as 8051 compilers write it (it describes the whole chip: bytes it does not
-give are FF). Files are told apart by content; `read` writes Intel HEX when
-the name ends in .hex or .ihx, raw binary otherwise.
+length from address 0 and leaves the bytes past it as they are), Intel HEX as
+8051 compilers write it, or Motorola S-records (both describe the whole chip:
+bytes they do not give are FF). The name tells the format: .hex .ihx .ihex
+Intel HEX, .s19 .s28 .s37 .srec .mot S-records, .bin .raw .img raw; other
+names are told by content. A text file is never written to a chip as raw
+bytes unless --format raw says so. FILE "-" is standard input (write,
+verify) or standard output (read; raw only when it is not a terminal).
+
+Only one program drives a board at a time: another one that holds it makes
+tarnwick stop at once (exit 3), or wait with --wait.
 
 Options may stand before or after the command.
 
@@ -28,6 +36,8 @@ Examples:
   tarnwick write image.bin --no-erase   program every byte, erasing nothing
   tarnwick verify firmware.hex --quiet && echo same
   tarnwick read backup.bin --config start.ini
+  tarnwick read - --format srec | less   the chip as S-records
+  tarnwick write ./-odd-name.bin         a file whose name begins with -
   tarnwick erase --rtl-base e800 --epp-port 278
   sudo tarnwick ports                   what the card and port are (Linux)
 
@@ -40,7 +50,27 @@ Exit codes:
   1    the chip did not verify, compare or blank-check
   2    bad usage, or a bad, unreadable or unwritable file
   3    no port access, or no chip answering
-  130  interrupted (Ctrl-C): stopped at the next address)";
+  129, 130, 131, 141, 143
+       stopped by a signal (hang-up, Ctrl-C, quit, broken pipe,
+       termination) at the next address: 128 + the signal's number)";
+
+constexpr const char* kCommandNames[] = {
+    "read", "write", "verify", "erase", "signature", "blank-check", "ports"};
+
+// The first word of `args` that is neither an option nor an option's value:
+// the command the user meant. Empty when there is none.
+std::string FirstCommandWord(CLI::App& app,
+                             const std::vector<std::string>& args) {
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    if (arg == "--") return i + 1 < args.size() ? args[i + 1] : "";
+    if (arg.size() < 2 || arg[0] != '-') return arg;
+    if (arg.find('=') != std::string::npos) continue;
+    const CLI::Option* option = app.get_option_no_throw(arg);
+    if (option != nullptr && option->get_items_expected_min() > 0) ++i;
+  }
+  return "";
+}
 
 std::string Lower(std::string text) {
   for (char& c : text)
@@ -66,7 +96,7 @@ bool ParseCliOptions(const std::vector<std::string>& args, std::ostream& out,
   // Options of the program may follow the command as well.
   app.fallthrough();
 
-  std::string sim, config, rtl, epp, part, log, trace;
+  std::string sim, config, rtl, epp, part, log, trace, format, wait;
   app.add_option("--sim", sim,
                  "Drive the simulated board whose chip and settings are kept "
                  "in DIR (simchip.bin, simboard.ini), instead of real ports")
@@ -92,6 +122,14 @@ bool ParseCliOptions(const std::vector<std::string>& args, std::ostream& out,
   app.add_option("--trace", trace,
                  "Record every port access and sleep of the run in FILE")
       ->type_name("FILE");
+  app.add_option("--format", format,
+                 "ihex, srec or raw: the format of FILE, whatever its name "
+                 "says (raw takes a text file's bytes as they are)")
+      ->type_name("FORMAT");
+  app.add_option("--wait", wait,
+                 "When another program holds the board, wait up to SECONDS "
+                 "for it instead of stopping at once")
+      ->type_name("SECONDS");
   app.add_flag("--no-erase", o->no_erase,
                "write: program every byte of the image without erasing, "
                "as the desktop program does");
@@ -121,16 +159,47 @@ bool ParseCliOptions(const std::vector<std::string>& args, std::ostream& out,
        "start.ini that selects them (Linux)",
        false},
   };
+  static_assert(sizeof commands / sizeof commands[0] ==
+                sizeof kCommandNames / sizeof kCommandNames[0]);
   for (const Command& c : commands) {
     CLI::App* sub = app.add_subcommand(c.name, c.help);
     if (c.takes_file)
       sub->add_option("FILE", o->file, "Image file")->required();
   }
 
+  auto fail = [&](const std::string& what) {
+    err << "tarnwick: " << what << "\nRun with --help for more information.\n";
+    *exit_code = 2;
+    return false;
+  };
   std::vector<std::string> reversed(args.rbegin(), args.rend());
   try {
     app.parse(reversed);
   } catch (const CLI::ParseError& e) {
+    const std::string word = FirstCommandWord(app, args);
+    const bool known = std::find(std::begin(kCommandNames),
+                                 std::end(kCommandNames),
+                                 word) != std::end(kCommandNames);
+    if (!known && !app.get_help_ptr()->count() &&
+        !app.get_version_ptr()->count()) {
+      std::string list;
+      for (const char* name : kCommandNames) list += std::string(" ") + name;
+      return fail((word.empty() ? std::string("no command given")
+                                : "unknown command \"" + word + "\"") +
+                  "; the commands are:" + list);
+    }
+    if (known && word != "ports" && word != "erase" && word != "signature" &&
+        word != "blank-check" && dynamic_cast<const CLI::RequiredError*>(&e)) {
+      for (const std::string& arg : args) {
+        if (arg.size() > 1 && arg[0] == '-' &&
+            app.get_option_no_throw(arg.substr(0, arg.find('='))) == nullptr &&
+            !app.get_subcommand(word)->get_option_no_throw(arg)) {
+          return fail(word + " needs a FILE; \"" + arg +
+                      "\" is not an option: to name a file beginning with "
+                      "'-', write ./" + arg + " or -- " + arg);
+        }
+      }
+    }
     const int code = app.exit(e, out, err);
     *exit_code = code == 0 ? 0 : 2;
     return false;
@@ -138,11 +207,14 @@ bool ParseCliOptions(const std::vector<std::string>& args, std::ostream& out,
   for (const Command& c : commands)
     if (app.got_subcommand(c.name)) o->command = c.name;
 
-  auto fail = [&](const std::string& what) {
-    err << "tarnwick: " << what << "\nRun with --help for more information.\n";
-    *exit_code = 2;
-    return false;
-  };
+  // An option given with an empty value is a mistake, not an absence.
+  for (const char* name : {"--sim", "--config", "--rtl-base", "--epp-port",
+                           "--part", "--log", "--trace", "--format",
+                           "--wait"}) {
+    const CLI::Option* option = app.get_option(name);
+    if (option->count() > 0 && option->as<std::string>().empty())
+      return fail(std::string(name) + ": the value is empty");
+  }
   const struct {
     const char* name;
     const std::string& text;
@@ -162,6 +234,27 @@ bool ParseCliOptions(const std::vector<std::string>& args, std::ostream& out,
     if (part != "89c51" && part != "89c52")
       return fail("--part: expected 89c51 or 89c52, not \"" + part + "\"");
     o->part = part;
+  }
+  if (!format.empty()) {
+    const std::string f = Lower(format);
+    if (f == "ihex") {
+      o->format = ImageFormat::kIntelHex;
+    } else if (f == "srec") {
+      o->format = ImageFormat::kSRecord;
+    } else if (f == "raw") {
+      o->format = ImageFormat::kRaw;
+    } else {
+      return fail("--format: expected ihex, srec or raw, not \"" + format +
+                  "\"");
+    }
+  }
+  if (!wait.empty()) {
+    char* end = nullptr;
+    const double seconds = std::strtod(wait.c_str(), &end);
+    if (*end != '\0' || !(seconds >= 0) || seconds > 86400)
+      return fail("--wait: expected seconds from 0 to 86400, not \"" + wait +
+                  "\"");
+    o->wait_seconds = seconds;
   }
   if (!sim.empty()) o->sim_dir = sim;
   if (!config.empty()) o->config = config;

@@ -7,11 +7,14 @@
 #include <string>
 #include <vector>
 
+#include "image/image_file.h"
+
 // The command line as given.
 struct CliOptions {
   std::string command;  // read, write, verify, erase, signature, blank-check,
                         // ports
-  std::string file;     // read, write, verify: the image file (UTF-8)
+  std::string file;     // read, write, verify: the image file (UTF-8);
+                        // "-" for standard input or output
   std::optional<std::string> sim_dir;
   std::optional<std::string> config;
   std::optional<uint16_t> rtl_base;
@@ -19,6 +22,8 @@ struct CliOptions {
   std::optional<std::string> part;  // "89c51" or "89c52"
   std::optional<std::string> log;
   std::optional<std::string> trace;
+  ImageFormat format = ImageFormat::kAuto;  // --format
+  std::optional<double> wait_seconds;       // --wait: for a busy board
   bool no_erase = false;
   bool force = false;
   bool quiet = false;

@@ -15,6 +15,7 @@ set -u
 build=$1 name=$2 codepage=$3 driver=$4 dist=$5
 
 . "$(dirname "$0")/../tools/wine-env.sh"
+wine_env_skip_unless_runs "${TARNWICK_PE_BITS:?32 or 64, set by ctest}"
 trap wine_env_teardown EXIT
 if ! wine_env_setup "${TARNWICK_WINE_DIR:-$build/wine}"; then
   echo "0 passed, 1 failed"

@@ -6,56 +6,68 @@
 #include <vector>
 
 #include "base/file.h"
+#include "image/chip_image.h"
 
-// A chip image as read from a file: byte n is chip address n.
-struct ChipImage {
-  std::vector<uint8_t> bytes;  // raw: the file's own length from address 0;
-                               // Intel HEX: the whole chip, 0xFF where the
-                               // file gives nothing
-  bool from_hex = false;
+// The formats of image files.
+enum class ImageFormat {
+  kAuto,      // not said: told from the name, then from the content
+  kIntelHex,  // Intel HEX
+  kSRecord,   // Motorola S-records
+  kRaw,       // the bytes of the chip from address 0, nothing else
 };
+
+// The format a file's name says, in any case: .hex, .ihx, .ihex Intel HEX;
+// .s19, .s28, .s37, .srec, .mot S-records; .bin, .raw, .img raw; kAuto for
+// any other name.
+ImageFormat ImageFormatOfName(const FilePath& path);
 
 enum class ImageLoadResult {
   kLoaded,     // *image holds the file's image
   kNotOpened,  // missing, a folder, or not readable
-  kTooLarge,   // more bytes than the chip has (or than any HEX file needs)
+  kTooLarge,   // more bytes than the chip has (or than any text file needs)
   kNotRead,    // opened, but reading failed before its end
-  kMalformed,  // Intel HEX text that is not a valid image for the chip
+  kMalformed,  // not a usable image: bad records, text of no known format,
+               // or no bytes at all
 };
 
-// Why a load failed, in English. `line` is the 1-based line of a malformed
-// Intel HEX file, 0 when the error is not about a line.
-struct ImageLoadError {
-  int line = 0;
-  std::string what;
-};
+// Text files larger than this are refused unread; a whole 64 KB chip
+// written as Intel HEX takes under 200 KB.
+constexpr uint64_t kMaxTextImageBytes = 16 << 20;
 
-// Intel HEX files larger than this are refused unread; a whole 64 KB chip
-// written as HEX takes under 200 KB.
-constexpr uint64_t kMaxHexFileBytes = 16 << 20;
-
-// Loads a raw binary image of at most `max_bytes` bytes. On any result but
-// kLoaded, `*image` is unchanged and `*error` (when given) says why.
+// Loads a raw binary image of at most `max_bytes` bytes, whatever it holds
+// (the desktop program's files). On any result but kLoaded, `*image` is
+// unchanged and `*error` (when given) says why.
 ImageLoadResult LoadRawImage(const FilePath& path, uint32_t max_bytes,
-                             ChipImage* image, ImageLoadError* error);
+                             ChipImage* image, ImageError* error);
 
-// Loads a raw binary or Intel HEX image for a chip of `chip_size` bytes,
-// told apart by content, not by name: Intel HEX when the file (after a
-// UTF-8 byte order mark and whitespace, if any) starts with ':' and holds
-// only printable ASCII and whitespace; raw otherwise. A raw file larger
-// than the chip is kTooLarge. Reads the file and nothing else. On any
-// result but kLoaded, `*image` is unchanged and `*error` (when given) says
-// why.
-ImageLoadResult LoadImageFile(const FilePath& path, uint32_t chip_size,
-                              ChipImage* image, ImageLoadError* error);
+// Reads an image for a chip of `chip_size` bytes from `contents`, a file
+// named `name`. The format is `format` when that is not kAuto, else the
+// one the name says, else the content's: a text file (printable characters,
+// UTF-8 included, and line ends only, with a byte order mark and DOS
+// end-of-file bytes allowed) is Intel HEX when its first character is ':',
+// S-records when it is 'S', and refused otherwise; anything else is raw.
+// A text file is never taken as raw unless `format` is kRaw, whatever its
+// name. A file with no bytes, or records giving none, is refused. A raw
+// image larger than the chip is kTooLarge. On any result but kLoaded,
+// `*image` is unchanged and `*error` says why (with the line for text).
+ImageLoadResult ParseImage(const std::string& contents, const FilePath& name,
+                           ImageFormat format, uint32_t chip_size,
+                           ChipImage* image, ImageError* error);
 
-// True when the name ends in ".hex" or ".ihx", in any case.
-bool IsHexFileName(const FilePath& path);
+// Reads the file at `path` and parses it as ParseImage does.
+ImageLoadResult LoadImageFile(const FilePath& path, ImageFormat format,
+                              uint32_t chip_size, ChipImage* image,
+                              ImageError* error);
 
-// Saves `bytes` at `path` as Intel HEX when IsHexFileName(path), raw
-// otherwise, replacing any file there only once the whole image is written
-// (WriteStringToFileSafely). `*error`, when given, says why it failed.
-SaveResult SaveImageFile(const FilePath& path,
+// `bytes` written as a file of `format` (kAuto: raw).
+std::string FormatImage(const std::vector<uint8_t>& bytes,
+                        ImageFormat format);
+
+// Saves `bytes` at `path` in `format`, or the one the name says when that
+// is kAuto (raw when it says none), replacing any file there only once the
+// whole image is written (WriteStringToFileSafely). `*error`, when given,
+// says why it failed.
+SaveResult SaveImageFile(const FilePath& path, ImageFormat format,
                          const std::vector<uint8_t>& bytes,
                          std::string* error);
 

@@ -1,8 +1,10 @@
 #include "image/intel_hex.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "base/format.h"
+#include "image/record_text.h"
 
 namespace {
 
@@ -17,27 +19,6 @@ constexpr uint8_t kStartLinear = 0x05;
 // Byte count, two address bytes, type and checksum: what every record has
 // besides its data.
 constexpr size_t kFrameBytes = 5;
-constexpr size_t kMaxRecordBytes = kFrameBytes + 255;
-
-constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
-
-bool IsBlank(char c) {
-  return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
-}
-
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return -1;
-}
-
-// A character for a message: itself in quotes when printable, else its code.
-std::string Describe(char c) {
-  const unsigned char u = static_cast<unsigned char>(c);
-  if (u >= 0x20 && u < 0x7F) return Format("'%c'", c);
-  return Format("byte %02X", u);
-}
 
 uint32_t BigEndian16(const uint8_t* bytes) {
   return static_cast<uint32_t>(bytes[0] << 8 | bytes[1]);
@@ -70,62 +51,46 @@ const char* NameOf(uint8_t type) {
 // Parses one text into a whole chip; each Record() call takes one line.
 class HexReader {
  public:
-  explicit HexReader(uint32_t chip_size)
-      : image_(chip_size, 0xFF), given_(chip_size, false) {}
+  explicit HexReader(uint32_t chip_size) : image_(chip_size) {}
 
-  // Takes the line [begin, end) (no line break). False with `what_` set
-  // when it is wrong.
-  bool Line(const char* begin, const char* end) {
-    while (begin < end && IsBlank(*begin)) ++begin;
-    while (end > begin && IsBlank(end[-1])) --end;
-    if (begin == end) return true;
+  // Takes one line (trimmed, without its line break). False with `what_`
+  // set when it is wrong.
+  bool Line(const std::string& line, int number) {
+    if (line.empty()) return true;
     if (ended_) return Fail("data after the end-of-file record");
-    if (*begin != ':') {
+    if (line[0] != ':') {
       return Fail("the line does not start with ':' but with " +
-                  Describe(*begin));
+                  DescribeChar(line[0]));
     }
-    ++begin;
-    for (const char* c = begin; c < end; ++c) {
-      if (HexDigit(*c) < 0) return Fail("non-hex character " + Describe(*c));
-    }
-    const size_t digits = static_cast<size_t>(end - begin);
-    if (digits == 0) return Fail("nothing after ':'");
-    if (digits % 2 != 0) {
-      return Fail(Format("odd number of hex digits (%llu)",
-                         static_cast<unsigned long long>(digits)));
-    }
-    const size_t length = digits / 2;
-    const size_t count = static_cast<size_t>(HexDigit(begin[0]) * 16 +
-                                             HexDigit(begin[1]));
-    if (length != count + kFrameBytes) {
+    std::vector<uint8_t> record;
+    if (!DecodeHexBytes(line.substr(1), &record, &what_)) return false;
+    if (record.empty()) return Fail("nothing after ':'");
+    const size_t count = record[0];
+    if (record.size() != count + kFrameBytes) {
       return Fail(Format("record is %s than its byte count says: %llu bytes, "
                          "not %u",
-                         length < count + kFrameBytes ? "shorter" : "longer",
-                         static_cast<unsigned long long>(length),
+                         record.size() < count + kFrameBytes ? "shorter"
+                                                             : "longer",
+                         static_cast<unsigned long long>(record.size()),
                          static_cast<unsigned>(count + kFrameBytes)));
     }
-    uint8_t record[kMaxRecordBytes];
     uint8_t sum = 0;
-    for (size_t i = 0; i < length; ++i) {
-      record[i] = static_cast<uint8_t>(HexDigit(begin[2 * i]) * 16 +
-                                       HexDigit(begin[2 * i + 1]));
-      sum = static_cast<uint8_t>(sum + record[i]);
-    }
+    for (uint8_t b : record) sum = static_cast<uint8_t>(sum + b);
     if (sum != 0) {
       return Fail(Format("bad checksum: the record sums to %02X, not 00", sum));
     }
-    return Record(record[3], BigEndian16(record + 1), record + 4, count);
+    return Record(record[3], BigEndian16(&record[1]), &record[4], count, number);
   }
 
   // After the last line: false unless the end-of-file record came.
   bool Finish() { return ended_ || Fail("no end-of-file record"); }
 
   const std::string& what() const { return what_; }
-  std::vector<uint8_t>& image() { return image_; }
+  ChipImage& image() { return image_.image(); }
 
  private:
   bool Record(uint8_t type, uint32_t offset, const uint8_t* data,
-              size_t count) {
+              size_t count, int line) {
     if (type > kStartLinear) {
       return Fail(Format("record type %02X is not known", type));
     }
@@ -134,9 +99,12 @@ class HexReader {
       return Fail(Format("%s record has %u data bytes, not %d", NameOf(type),
                          static_cast<unsigned>(count), wanted));
     }
+    // Addresses run on from base + offset without wrapping at 64 KB, so a
+    // record reaching past the end of a bank lands beyond a small chip
+    // instead of at its start.
     switch (type) {
       case kData:
-        return Data(offset, data, count);
+        return image_.Put(base_ + offset, data, count, line, &what_);
       case kEndOfFile:
         ended_ = true;
         return true;
@@ -150,47 +118,16 @@ class HexReader {
     return true;  // start addresses mean nothing to a chip
   }
 
-  // Addresses run on from base + offset without wrapping at 64 KB, so a
-  // record reaching past the end of a bank lands beyond a small chip
-  // instead of at its start.
-  bool Data(uint32_t offset, const uint8_t* data, size_t count) {
-    for (size_t i = 0; i < count; ++i) {
-      const uint64_t address = base_ + offset + i;
-      if (address >= image_.size()) {
-        return Fail(Format("byte at address %04llX is beyond the %llu-byte "
-                           "chip",
-                           static_cast<unsigned long long>(address),
-                           static_cast<unsigned long long>(image_.size())));
-      }
-      if (given_[address] && image_[address] != data[i]) {
-        return Fail(Format("address %04llX is given twice with different "
-                           "data (%02X, then %02X)",
-                           static_cast<unsigned long long>(address),
-                           image_[address], data[i]));
-      }
-      image_[address] = data[i];
-      given_[address] = true;
-    }
-    return true;
-  }
-
   bool Fail(const std::string& what) {
     what_ = what;
     return false;
   }
 
-  std::vector<uint8_t> image_;
-  std::vector<bool> given_;  // bytes some record has set
+  RecordImage image_;
   uint64_t base_ = 0;        // from the last 02 or 04 record
   bool ended_ = false;
   std::string what_;
 };
-
-void AppendHexByte(std::string* out, uint8_t byte) {
-  static constexpr char kDigits[] = "0123456789ABCDEF";
-  out->push_back(kDigits[byte >> 4]);
-  out->push_back(kDigits[byte & 0x0F]);
-}
 
 void AppendRecord(std::string* out, uint8_t type, uint32_t offset,
                   const uint8_t* data, size_t count) {
@@ -214,26 +151,12 @@ void AppendRecord(std::string* out, uint8_t type, uint32_t offset,
 }  // namespace
 
 bool ParseIntelHex(const std::string& text, uint32_t chip_size,
-                   std::vector<uint8_t>* image, HexError* error) {
+                   ChipImage* image, ImageError* error) {
   HexReader reader(chip_size);
-  const char* at = text.data();
-  const char* const end = at + text.size();
-  if (text.compare(0, 3, kByteOrderMark) == 0) at += 3;
-  int line = 1;
-  for (;; ++line) {
-    const char* line_end = std::find(at, end, '\n');
-    if (!reader.Line(at, line_end)) break;
-    if (line_end == end) {
-      // The end-of-file record is missing from the line after the last; a
-      // final line break ends the last line rather than starting one.
-      if (at != end) ++line;
-      if (reader.Finish()) {
-        image->swap(reader.image());
-        return true;
-      }
-      break;
-    }
-    at = line_end + 1;
+  int line = 0;
+  if (ReadRecordLines(text, reader, &line)) {
+    *image = std::move(reader.image());
+    return true;
   }
   if (error != nullptr) {
     error->line = line;

@@ -5,20 +5,16 @@
 #include <string>
 #include <vector>
 
-// Why a text is not a usable Intel HEX file: the 1-based line at fault
-// and, in short English, what is wrong with it.
-struct HexError {
-  int line = 0;
-  std::string what;
-};
+#include "image/chip_image.h"
 
 // Reads Intel HEX text as 8051 compilers write it into a whole chip image:
 // on success `*image` holds exactly `chip_size` bytes, 0xFF wherever the
-// text gives none. Takes data (00) and end-of-file (01) records, extended
+// text gives none, and the line that gave each byte. Takes data (00) and end-of-file (01) records, extended
 // segment (02) and extended linear (04) address records, and ignores start
-// address records (03, 05). Lines end in LF or CR LF; blank lines, a UTF-8
-// byte order mark at the start, whitespace around a record and hex digits
-// of either case are accepted. Refused, with the line and what is wrong: a
+// address records (03, 05). Lines are split as TextLines does (LF, CR LF or
+// CR; a UTF-8 byte order mark at the start and DOS end-of-file bytes at the
+// end dropped); blank lines, blanks around a record and hex digits of
+// either case are accepted. Refused, with the line and what is wrong: a
 // line not starting with ':', a character that is not a hex digit, an odd
 // number of digits, a length that does not match the byte count (or the
 // record type), a bad checksum, an unknown record type, a byte at or above
@@ -27,7 +23,7 @@ struct HexError {
 // record (its line is the one after the last). On failure `*image` is
 // unchanged. Takes time linear in the text's length and `chip_size`.
 bool ParseIntelHex(const std::string& text, uint32_t chip_size,
-                   std::vector<uint8_t>* image, HexError* error);
+                   ChipImage* image, ImageError* error);
 
 // The image as Intel HEX: data records of 16 bytes in upper-case hex with
 // CR LF line ends, none for 16 bytes that are all 0xFF (missing bytes read

@@ -53,6 +53,10 @@ TEST(ParseIntelHexTest, RefusesWithLineAndReason) {
       {":0100000011EE\n\xEF\xBB\xBF" + std::string(kEnd), 4096, 2,
        "does not start with ':' but with byte EF"},
       {":\n" + std::string(kEnd), 4096, 1, "nothing after ':'"},
+      // A DOS end-of-file byte ends the text, never a record.
+      {":0100000011EE\n\x1A" + std::string(kEnd), 4096, 2,
+       "does not start with ':' but with byte 1A"},
+      {":0100000011EE\n\x1A", 4096, 2, "no end-of-file record"},
       {":0300000002003\n" + std::string(kEnd), 4096, 1,
        "odd number of hex digits (13)"},
       {":04000000020030CA\n" + std::string(kEnd), 4096, 1,
@@ -77,13 +81,15 @@ TEST(ParseIntelHexTest, RefusesWithLineAndReason) {
       {"", 4096, 1, "no end-of-file record"},
   };
   for (const Case& c : cases) {
-    std::vector<uint8_t> image = {1, 2, 3};
-    HexError error;
+    ChipImage image;
+    image.bytes = {1, 2, 3};
+    ImageError error;
     EXPECT_FALSE(ParseIntelHex(c.text, c.chip_size, &image, &error)) << c.text;
     EXPECT_EQ(c.line, error.line) << c.text;
     EXPECT_NE(std::string::npos, error.what.find(c.what))
         << c.text << "\n gave: " << error.what;
-    EXPECT_EQ((std::vector<uint8_t>{1, 2, 3}), image) << "changed on failure";
+    EXPECT_EQ((std::vector<uint8_t>{1, 2, 3}), image.bytes)
+        << "changed on failure";
   }
 }
 
@@ -106,6 +112,9 @@ TEST(ParseIntelHexTest, AcceptedForms) {
        {{0x00, 0x02}, {0x01, 0x00}, {0x02, 0x30},
         {0x30, 0x75}, {0x31, 0x81}, {0x32, 0x60}, {0x33, 0x80}, {0x34, 0xFE}}},
       {"only the end record", ":00000001FF\r\n\r\n", 4096, {}},
+      {"CR alone ends lines; DOS end-of-file bytes after the end record",
+       ":03000000020030CB\r:00000001FF\r\x1A\x1A", 4096,
+       {{0x00, 0x02}, {0x01, 0x00}, {0x02, 0x30}}},
       {"the last byte of each chip", ":010FFF005A97\n:00000001FF\n", 4096,
        {{0xFFF, 0x5A}}},
       {"", ":011FFF005A87\n:00000001FF\n", 8192, {{0x1FFF, 0x5A}}},
@@ -126,11 +135,11 @@ TEST(ParseIntelHexTest, AcceptedForms) {
   for (const Case& c : cases) {
     std::vector<uint8_t> expected(c.chip_size, 0xFF);
     for (const auto& [address, byte] : c.bytes) expected[address] = byte;
-    std::vector<uint8_t> image;
-    HexError error;
+    ChipImage image;
+    ImageError error;
     EXPECT_TRUE(ParseIntelHex(c.text, c.chip_size, &image, &error))
         << c.name << ": line " << error.line << ": " << error.what;
-    EXPECT_EQ(expected, image) << c.name;
+    EXPECT_EQ(expected, image.bytes) << c.name;
   }
 }
 
@@ -176,11 +185,11 @@ TEST(FormatIntelHexTest, ParsingGivesTheImageBack) {
     const uint32_t size = static_cast<uint32_t>(image.size());
     const std::string text = FormatIntelHex(image);
     EXPECT_EQ(size > 0x10000, text.find(":02000004") != std::string::npos);
-    std::vector<uint8_t> parsed;
-    HexError error;
+    ChipImage parsed;
+    ImageError error;
     EXPECT_TRUE(ParseIntelHex(text, size, &parsed, &error))
         << size << ": line " << error.line << ": " << error.what;
-    EXPECT_TRUE(parsed == image) << size;
+    EXPECT_TRUE(parsed.bytes == image) << size;
   }
 }
 

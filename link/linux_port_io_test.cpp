@@ -153,9 +153,11 @@ TEST(LinuxPortIoTest, RefusalSaysWhyAndWhatToDo) {
       {"privileged and no lockdown", EPERM, kUserWithRawio, kNone,
        {kDenied, "something else refused it"},
        {"Run as root", "lockdown mode \""}},
-      {"other error", ENOSYS, kUser, kIntegrity,
-       {"The kernel refused direct port I/O (iopl: Function not "
-        "implemented)."},
+      {"kernel without port I/O", ENOSYS, kRoot, kNone,
+       {"built without port I/O support", "CONFIG_X86_IOPL_IOPERM"},
+       {"Run as root", "lockdown"}},
+      {"other error", EIO, kUser, kIntegrity,
+       {"The kernel refused direct port I/O (iopl: Input/output error)."},
        {"root", "lockdown"}},
   };
   for (const Case& c : cases) {

@@ -85,6 +85,12 @@ constexpr char kLockdownFix[] =
 }  // namespace
 
 std::string PortIoRefusalText(int error, const FilePath& root) {
+  if (error == ENOSYS) {
+    return "This kernel was built without port I/O support (iopl: Function "
+           "not implemented; CONFIG_X86_IOPL_IOPERM is off), so no program "
+           "can drive the board on it: boot a kernel that has it, as a "
+           "distribution's kernel does.";
+  }
   std::string text = Format("The kernel refused direct port I/O (iopl: %s).",
                             std::strerror(error));
   if (error != EPERM) return text;

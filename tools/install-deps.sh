@@ -2,10 +2,12 @@
 # Installs what the project needs on a fresh Debian 12 machine: the native
 # toolchain, GoogleTest and CLI11, clang with libFuzzer (libclang-rt-14-dev) for the
 # fuzz targets, the MinGW-w64 cross compilers (32 and 64 bit), Wine with its
-# 32-bit half, Xvfb, a CJK font, ImageMagick for screenshots, and the
-# zh_CN.UTF-8 and en_US.UTF-8 locales Wine takes its code page from; QEMU
-# and a static busybox for the test virtual machine (tools/vm.sh, which
-# unpacks Debian's kernel package into the build folder itself).
+# 32-bit half, Xvfb, a CJK font, ImageMagick for screenshots, icoutils to
+# compare the Windows builds' resources, srecord (srec_cat) to check the
+# image formats against a tool of its own, the
+# zh_CN.UTF-8 and en_US.UTF-8 locales Wine takes its code page from, and
+# QEMU and a static busybox for the test virtual machine (tools/vm.sh,
+# which unpacks Debian's kernel package into the build folder itself).
 #
 # Idempotent: packages already installed are not asked for again, and when
 # everything is in place it only checks (about a second) and touches nothing.
@@ -17,7 +19,7 @@ packages=(
   clang libclang-rt-14-dev
   g++-mingw-w64-i686 g++-mingw-w64-x86-64
   wine wine64 wine32:i386
-  xvfb x11-utils fonts-wqy-microhei imagemagick
+  xvfb x11-utils fonts-wqy-microhei imagemagick icoutils srecord
   locales
   qemu-system-x86 busybox-static
 )

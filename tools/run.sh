@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the 32-bit Windows program and runs it under Wine on the simulated
-# board (the WINIO.dll beside it). The board keeps its chip in simchip.bin
+# board (the WINIO.dll beside it); the 64-bit one where this machine runs no
+# 32-bit programs. The board keeps its chip in simchip.bin
 # and its settings in simboard.ini, in the same folder as the program.
 # With no X display at hand, the program runs on a virtual one and a
 # screenshot of it is saved; Ctrl-C ends it.
@@ -8,17 +9,22 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 tools/install-deps.sh
-cmake --preset win32 >/dev/null
-cmake --build --preset win32
-
 . tools/wine-env.sh
+preset=win32
+if ! wine_env_host_32bit; then
+  preset=win64
+  echo "Running the 64-bit program: $TARNWICK_HOST_32BIT_WHY."
+fi
+cmake --preset "$preset" >/dev/null
+cmake --build --preset "$preset"
+
 had_display=no
 wine_env_display_ok && had_display=yes
 trap wine_env_teardown EXIT
 trap "exit 130" INT TERM
 wine_env_setup "$PWD/build/wine"
 
-dist="$PWD/build/win32/dist"
+dist="$PWD/build/$preset/dist"
 echo "Program folder: $dist"
 cd "$dist"
 # Wine's own desktop window gives the dialog a frame and caption even when

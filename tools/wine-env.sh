@@ -7,6 +7,9 @@
 #   wine_env_setup "$build_dir/wine" || exit 1   # lock, prefix, display
 #   wine_run 936 60 "$dir/Tarnwick.exe"           # run under code page 936
 #
+#   wine_env_host_32bit       true when this machine runs 32-bit programs
+#   wine_env_skip_unless_runs BITS   exit 77 (ctest's skip) with the reason
+#                             when a BITS-bit program cannot run here
 #   wine_env_setup DIR        prepare a session (see there)
 #   wine_env_teardown         end it (for `trap ... EXIT`)
 #   wine_run CP SECS EXE ARG  run a Windows program under code page 936/1252
@@ -28,6 +31,7 @@
 
 # State of the current session (set by wine_env_setup).
 WINE_ENV_DIR=""
+WINE_ENV_WINE=(wine)  # the loader command (see _wine_env_wine)
 WINE_ENV_LOCK_FD=""
 WINE_ENV_XVFB_PID=""
 
@@ -36,6 +40,71 @@ export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 
 _wine_env_log() { echo "wine-env: $*" >&2; }
+
+# Wine's two loaders. The `wine` command is the 32-bit one's script once
+# wine32 is installed, so on a kernel that runs no 32-bit programs it fails
+# for 64-bit programs too: there the 64-bit loader is called directly.
+WINE_ENV_LOADER32=/usr/lib/wine/wine
+WINE_ENV_LOADER64=/usr/lib/wine/wine64
+
+# Whether this machine runs 32-bit programs, checked once: the 32-bit loader
+# answers --version. The result is exported as TARNWICK_HOST_32BIT (yes or
+# no) with the reason in TARNWICK_HOST_32BIT_WHY, so that tools/test.sh
+# checks once for every test it runs. Only a kernel that refuses to execute
+# the loader ("Exec format error") counts as no; a loader that is missing or
+# fails otherwise is a broken installation, reported and counted as yes so
+# that the 32-bit tests run and fail naming it. Setting TARNWICK_HOST_32BIT
+# (and its reason) beforehand answers for the check: TARNWICK_HOST_32BIT=no
+# runs the tests as a machine without 32-bit programs would.
+_wine_env_check_32bit() {
+  [ -z "${TARNWICK_HOST_32BIT:-}" ] || return 0
+  local out rc
+  TARNWICK_HOST_32BIT=yes TARNWICK_HOST_32BIT_WHY=""
+  if [ ! -x "$WINE_ENV_LOADER32" ]; then
+    _wine_env_log "$WINE_ENV_LOADER32 is missing (wine32:i386; tools/install-deps.sh installs it)"
+  else
+    out=$(timeout 30 "$WINE_ENV_LOADER32" --version 2>&1 </dev/null) &&
+      rc=0 || rc=$?
+    if [ $rc -ne 0 ]; then
+      if [ $rc -eq 126 ] || [[ $out == *"Exec format error"* ]]; then
+        TARNWICK_HOST_32BIT=no
+        TARNWICK_HOST_32BIT_WHY="this machine's kernel runs no 32-bit programs ($WINE_ENV_LOADER32: Exec format error; boot it with ia32_emulation=on)"
+      else
+        _wine_env_log "$WINE_ENV_LOADER32 --version failed (exit $rc): $out"
+      fi
+    fi
+  fi
+  export TARNWICK_HOST_32BIT TARNWICK_HOST_32BIT_WHY
+}
+
+# True when this machine runs 32-bit programs (see _wine_env_check_32bit).
+wine_env_host_32bit() {
+  _wine_env_check_32bit
+  [ "$TARNWICK_HOST_32BIT" = yes ]
+}
+
+# For a test of a BITS-bit (32 or 64) Windows build: when such a program
+# cannot run on this machine, says why and exits 77, which the Windows
+# builds' tests declare as their skip code. Only the kernel's lack of
+# 32-bit programs is a skip; anything else missing fails the test.
+wine_env_skip_unless_runs() {
+  [ "$1" = 32 ] || return 0
+  wine_env_host_32bit && return 0
+  echo "skipped: $TARNWICK_HOST_32BIT_WHY"
+  exit 77
+}
+
+# The command that starts Wine's loader, as words to put before a Windows
+# program and its arguments: the `wine` command where 32-bit programs run,
+# the 64-bit loader (which then starts only 64-bit programs) where they do
+# not. Prints one word a line.
+_wine_env_wine() {
+  if wine_env_host_32bit; then
+    echo wine
+  else
+    printf '%s\n' env "WINELOADER=$WINE_ENV_LOADER64" "$WINE_ENV_LOADER64"
+  fi
+}
 
 # Replaces the calling (sub)shell with a command that does not inherit the
 # session lock, so that a process outliving the session (a wineserver, an
@@ -92,7 +161,7 @@ _wine_env_prefix() {
   local dir=$WINEPREFIX start=$SECONDS font
   local marker=$dir/.tarnwick-prefix-ready reg=$dir/tarnwick-fonts.reg
   if [ -f "$marker" ]; then
-    if [ ! -x /usr/lib/wine/wine ] ||
+    if [ ! -x "$WINE_ENV_LOADER32" ] || ! wine_env_host_32bit ||
       [ -f "$dir/drive_c/windows/syswow64/kernel32.dll" ]; then
       return 0
     fi
@@ -109,9 +178,9 @@ _wine_env_prefix() {
       printf '"%s"="WenQuanYi Micro Hei"\r\n' "$font"
     done
   } | { printf '\xff\xfe'; iconv -f UTF-8 -t UTF-16LE; } >"$reg"
-  if ! { _wine_env_bounded 180 wineboot -i >/dev/null 2>&1 &&
+  if ! { _wine_env_bounded 180 "${WINE_ENV_WINE[@]}" wineboot -i >/dev/null 2>&1 &&
     _wine_env_bounded 60 wineserver -w >/dev/null 2>&1 &&
-    _wine_env_bounded 60 wine regedit /S "$reg" >/dev/null 2>&1 &&
+    _wine_env_bounded 60 "${WINE_ENV_WINE[@]}" regedit /S "$reg" >/dev/null 2>&1 &&
     _wine_env_bounded 60 wineserver -w >/dev/null 2>&1; }; then
     _wine_env_log "making the prefix failed"
     return 1
@@ -194,6 +263,12 @@ _wine_env_clean_stale() {
 wine_env_setup() {
   local dir=${1:?wine_env_setup needs a directory}
   _wine_env_locales_ok || return 1
+  if [ ! -x "$WINE_ENV_LOADER64" ]; then
+    _wine_env_log "$WINE_ENV_LOADER64 is missing (wine64; tools/install-deps.sh installs it)"
+    return 1
+  fi
+  _wine_env_check_32bit
+  mapfile -t WINE_ENV_WINE < <(_wine_env_wine)
   mkdir -p "$dir" || return 1
   WINE_ENV_DIR=$(cd "$dir" && pwd)
   exec {WINE_ENV_LOCK_FD}>"$WINE_ENV_DIR/lock"
@@ -208,7 +283,7 @@ wine_env_setup() {
   _wine_env_prefix || return 1
   _wine_env_display_start || return 1
   _wine_env_bounded 30 wineserver -p >/dev/null 2>&1 || true
-  _wine_env_bounded 120 wine wineboot >/dev/null 2>&1 || {
+  _wine_env_bounded 120 "${WINE_ENV_WINE[@]}" wineboot >/dev/null 2>&1 || {
     _wine_env_log "wineboot failed"
     return 1
   }
@@ -241,7 +316,8 @@ wine_run() {
     _wine_env_log "unknown code page $cp (use 936 or 1252)"
     return 2
   }
-  _wine_env_bounded "$secs" env LC_ALL="$loc" LANG="$loc" wine "$@"
+  _wine_env_bounded "$secs" env LC_ALL="$loc" LANG="$loc" \
+    "${WINE_ENV_WINE[@]}" "$@"
 }
 
 # The Windows path of a Unix path (the Unix root is drive Z:), e.g. for
