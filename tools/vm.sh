@@ -104,7 +104,7 @@ initramfs_pack() {
   local tmp=$vm/initramfs.tmp a
   rm -rf "$tmp" && mkdir -p "$tmp"/{bin,proc,sys,dev,mnt,modules}
   cp "$busybox" "$tmp/bin/busybox"
-  for a in sh mount insmod chroot poweroff cat cut echo base64 hostname mkdir sync; do
+  for a in sh mount insmod chroot poweroff cat cut echo base64 hostname mkdir ln sync; do
     ln -s busybox "$tmp/bin/$a"
   done
   cp "$vm"/kernel/modules/*.ko "$tmp/modules/"
@@ -157,9 +157,13 @@ accel_choose() {
 }
 
 mkdir -p "$vm"
+# One run at a time prepares the kernel, the initramfs and the accelerator.
+exec {lock}>"$vm/lock"
+flock -w 900 "$lock" || { vm_log "another run holds $vm/lock"; exit 125; }
 kernel_unpack
 initramfs_pack
 accel=$(accel_choose)
+exec {lock}>&-
 
 cwd=$(pwd)
 mkdir -p "$dir"

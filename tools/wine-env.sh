@@ -156,7 +156,8 @@ _wine_env_locales_ok() {
 # wine32 is present now but the prefix lacks its 32-bit system files. Its
 # font replacements draw 宋体/SimSun (and relatives) with WenQuanYi Micro
 # Hei; without them Chinese text shows as empty boxes. Takes about 20 s when
-# it makes one.
+# it makes one (4-5 minutes under software emulation in the test virtual
+# machine, tools/vm.sh).
 _wine_env_prefix() {
   local dir=$WINEPREFIX start=$SECONDS font
   local marker=$dir/.tarnwick-prefix-ready reg=$dir/tarnwick-fonts.reg
@@ -178,7 +179,7 @@ _wine_env_prefix() {
       printf '"%s"="WenQuanYi Micro Hei"\r\n' "$font"
     done
   } | { printf '\xff\xfe'; iconv -f UTF-8 -t UTF-16LE; } >"$reg"
-  if ! { _wine_env_bounded 180 "${WINE_ENV_WINE[@]}" wineboot -i >/dev/null 2>&1 &&
+  if ! { _wine_env_bounded 900 "${WINE_ENV_WINE[@]}" wineboot -i >/dev/null 2>&1 &&
     _wine_env_bounded 60 wineserver -w >/dev/null 2>&1 &&
     _wine_env_bounded 60 "${WINE_ENV_WINE[@]}" regedit /S "$reg" >/dev/null 2>&1 &&
     _wine_env_bounded 60 wineserver -w >/dev/null 2>&1; }; then
@@ -195,11 +196,12 @@ wine_env_display_ok() {
 }
 
 # Uses $DISPLAY when an X server answers there; otherwise starts Xvfb on a
-# free display number (chosen by Xvfb itself), waiting up to 15 s for it,
+# free display number (chosen by Xvfb itself), waiting up to 60 s for it
+# (a few seconds, but more under software emulation in tools/vm.sh),
 # and exports DISPLAY.
 _wine_env_display_start() {
   wine_env_display_ok && return 0
-  local base=$WINE_ENV_DIR/xvfb deadline=$((SECONDS + 15))
+  local base=$WINE_ENV_DIR/xvfb deadline=$((SECONDS + 60))
   rm -f "$base.display"
   (_wine_env_exec Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp) \
     3>"$base.display" </dev/null >"$base.log" 2>&1 &
