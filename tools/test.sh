@@ -61,7 +61,7 @@ for preset in win64 win32; do
     echo "== $preset: $in_vm in the virtual machine"
     # shellcheck disable=SC2086  # test names
     tools/vm-wine.sh "$preset" $in_vm
-    summary+=("$preset: in the virtual machine: $in_vm (here: ${TARNWICK_HOST_32BIT_WHY:-TARNWICK_HOST_32BIT=no}); not run:${rest:- none}, too slow under emulation for this command (tools/vm-wine.sh win32 runs them); its checks that need no running ran here")
+    summary+=("$preset: in the virtual machine: $in_vm (here: $TARNWICK_HOST_32BIT_WHY); not run:${rest:- none}, too slow under emulation for this command (tools/vm-wine.sh win32 runs them); its checks that need no running ran here")
   else
     summary+=("$preset: did not run: $skipped: ${TARNWICK_HOST_32BIT_WHY:-see $log}")
   fi

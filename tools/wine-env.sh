@@ -57,7 +57,12 @@ WINE_ENV_LOADER64=/usr/lib/wine/wine64
 # (and its reason) beforehand answers for the check: TARNWICK_HOST_32BIT=no
 # runs the tests as a machine without 32-bit programs would.
 _wine_env_check_32bit() {
-  [ -z "${TARNWICK_HOST_32BIT:-}" ] || return 0
+  if [ -n "${TARNWICK_HOST_32BIT:-}" ]; then
+    [ "$TARNWICK_HOST_32BIT" = yes ] ||
+      : "${TARNWICK_HOST_32BIT_WHY:=TARNWICK_HOST_32BIT=$TARNWICK_HOST_32BIT says this machine runs no 32-bit programs}"
+    export TARNWICK_HOST_32BIT TARNWICK_HOST_32BIT_WHY="${TARNWICK_HOST_32BIT_WHY:-}"
+    return 0
+  fi
   local out rc
   TARNWICK_HOST_32BIT=yes TARNWICK_HOST_32BIT_WHY=""
   if [ ! -x "$WINE_ENV_LOADER32" ]; then
