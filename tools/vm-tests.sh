@@ -111,14 +111,15 @@ code() { cat "$dir/cases/$1.code" 2>/dev/null; }
 
 # A raw image whose bytes need bits set: the write erases, programs them
 # and fails to verify, since the data lines read 0.
-printf '\x02\x00\x3B\xE4' >build/vm/image.bin
+mkdir -p build/vm/backend
+printf '\x02\x00\x3B\xE4' >build/vm/backend/image.bin
 
 # -- one card at C000 and the parallel port at 378
 T="$tarnwick --trace $root/build/vm/backend/card-and-port/cases"
 boot card-and-port -- "
 ports root $tarnwick ports
 signature root $T/signature.trace signature
-write root $T/write.trace --force write $root/build/vm/image.bin
+write root $T/write.trace --force write $root/build/vm/backend/image.bin
 refused nobody $tarnwick --rtl-base c000 --epp-port 378 signature
 "
 c=$dir/cases

@@ -20,8 +20,8 @@
 #   --timeout SECS   the guest is stopped after SECS (default 300); exit 124
 #   --memory MB      guest memory (default 2048)
 #
-# The command runs in the current folder (which must lie under / as the
-# guest sees it), with a minimal environment; pass variables with `env`.
+# The command runs in the current folder (not under /tmp, which is the
+# guest's own), with a minimal environment; pass variables with `env`.
 # Exit codes besides the command's: 124 out of time, 125 the machine did
 # not run the command (its console log is shown).
 #
