@@ -15,8 +15,11 @@
 #include <utility>
 #include <vector>
 
-// Usual bound for a window to appear or go, or a handler to finish.
-constexpr DWORD kWaitMs = 10000;
+// Usual bound for a window to appear or go, or a handler to finish. Waits
+// end as soon as the thing happens; the bound is generous because under
+// the software emulation of the test virtual machine (tools/vm.sh) a
+// program can take tens of seconds to show its first window.
+constexpr DWORD kWaitMs = 60000;
 
 // Waits until done() is true, checking every 20 ms; false after timeout_ms.
 bool WaitUntil(const std::function<bool()>& done, DWORD timeout_ms);

@@ -122,7 +122,7 @@ void SetUpWrite(ProgramCase& s, const char* board, const std::string& image) {
 bool StartWrite(ProgramCase& s, HWND dialog) {
   ClickButton(dialog, IDC_WRITE_CHIP);
   HWND open = WaitFileDialog(s.pid(), kWaitMs);
-  return s.Expect(open != nullptr, L"no Open dialog within 10 s") &&
+  return s.Expect(open != nullptr, L"no Open dialog within 60 s") &&
          s.Expect(AnswerFileDialog(open, s.dir() + kImageName) &&
                       WaitGone(open, kWaitMs),
                   L"Open dialog not answered");
@@ -151,7 +151,7 @@ void ReadAndSave(ProgramCase& s, HWND dialog, const std::wstring& path,
                  bool replace) {
   ClickButton(dialog, IDC_READ_CHIP);
   HWND save = WaitFileDialog(s.pid(), kWaitMs);
-  if (!s.Expect(save != nullptr, L"no Save As dialog within 10 s")) return;
+  if (!s.Expect(save != nullptr, L"no Save As dialog within 60 s")) return;
   // The read-status label after reading the image, whose last byte is 0x0A.
   s.ExpectTextWithin(
       L"read-status label", [&] { return ReadStatusText(dialog); },
@@ -163,7 +163,7 @@ void ReadAndSave(ProgramCase& s, HWND dialog, const std::wstring& path,
   if (replace) {
     HWND prompt = WaitMessageBox(s.pid(), kWaitMs);
     s.Expect(prompt != nullptr && GetWindow(prompt, GW_OWNER) == save,
-             L"no overwrite prompt of the Save As dialog within 10 s");
+             L"no overwrite prompt of the Save As dialog within 60 s");
     ClickButton(prompt, IDYES);
   }
   s.Expect(WaitGone(save, kWaitMs), L"Save As dialog still there");

@@ -4,8 +4,10 @@
 # fuzz targets, the MinGW-w64 cross compilers (32 and 64 bit), Wine with its
 # 32-bit half, Xvfb, a CJK font, ImageMagick for screenshots, icoutils to
 # compare the Windows builds' resources, srecord (srec_cat) to check the
-# image formats against a tool of its own, and the
-# zh_CN.UTF-8 and en_US.UTF-8 locales Wine takes its code page from.
+# image formats against a tool of its own, the
+# zh_CN.UTF-8 and en_US.UTF-8 locales Wine takes its code page from, and
+# QEMU and a static busybox for the test virtual machine (tools/vm.sh,
+# which unpacks Debian's kernel package into the build folder itself).
 #
 # Idempotent: packages already installed are not asked for again, and when
 # everything is in place it only checks (about a second) and touches nothing.
@@ -21,6 +23,8 @@ packages=(
   locales
   # tools/package.sh and the tests of its packages
   dpkg-dev lintian debootstrap zip unzip
+  # the test virtual machine (tools/vm.sh)
+  qemu-system-x86 busybox-static
 )
 locales_wanted=("zh_CN.UTF-8 UTF-8" "en_US.UTF-8 UTF-8")
 

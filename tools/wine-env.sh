@@ -57,7 +57,12 @@ WINE_ENV_LOADER64=/usr/lib/wine/wine64
 # (and its reason) beforehand answers for the check: TARNWICK_HOST_32BIT=no
 # runs the tests as a machine without 32-bit programs would.
 _wine_env_check_32bit() {
-  [ -z "${TARNWICK_HOST_32BIT:-}" ] || return 0
+  if [ -n "${TARNWICK_HOST_32BIT:-}" ]; then
+    [ "$TARNWICK_HOST_32BIT" = yes ] ||
+      : "${TARNWICK_HOST_32BIT_WHY:=TARNWICK_HOST_32BIT=$TARNWICK_HOST_32BIT says this machine runs no 32-bit programs}"
+    export TARNWICK_HOST_32BIT TARNWICK_HOST_32BIT_WHY="${TARNWICK_HOST_32BIT_WHY:-}"
+    return 0
+  fi
   local out rc
   TARNWICK_HOST_32BIT=yes TARNWICK_HOST_32BIT_WHY=""
   if [ ! -x "$WINE_ENV_LOADER32" ]; then
@@ -156,7 +161,8 @@ _wine_env_locales_ok() {
 # wine32 is present now but the prefix lacks its 32-bit system files. Its
 # font replacements draw 宋体/SimSun (and relatives) with WenQuanYi Micro
 # Hei; without them Chinese text shows as empty boxes. Takes about 20 s when
-# it makes one.
+# it makes one (4-5 minutes under software emulation in the test virtual
+# machine, tools/vm.sh).
 _wine_env_prefix() {
   local dir=$WINEPREFIX start=$SECONDS font
   local marker=$dir/.tarnwick-prefix-ready reg=$dir/tarnwick-fonts.reg
@@ -178,7 +184,7 @@ _wine_env_prefix() {
       printf '"%s"="WenQuanYi Micro Hei"\r\n' "$font"
     done
   } | { printf '\xff\xfe'; iconv -f UTF-8 -t UTF-16LE; } >"$reg"
-  if ! { _wine_env_bounded 180 "${WINE_ENV_WINE[@]}" wineboot -i >/dev/null 2>&1 &&
+  if ! { _wine_env_bounded 900 "${WINE_ENV_WINE[@]}" wineboot -i >/dev/null 2>&1 &&
     _wine_env_bounded 60 wineserver -w >/dev/null 2>&1 &&
     _wine_env_bounded 60 "${WINE_ENV_WINE[@]}" regedit /S "$reg" >/dev/null 2>&1 &&
     _wine_env_bounded 60 wineserver -w >/dev/null 2>&1; }; then
@@ -195,11 +201,12 @@ wine_env_display_ok() {
 }
 
 # Uses $DISPLAY when an X server answers there; otherwise starts Xvfb on a
-# free display number (chosen by Xvfb itself), waiting up to 15 s for it,
+# free display number (chosen by Xvfb itself), waiting up to 60 s for it
+# (a few seconds, but more under software emulation in tools/vm.sh),
 # and exports DISPLAY.
 _wine_env_display_start() {
   wine_env_display_ok && return 0
-  local base=$WINE_ENV_DIR/xvfb deadline=$((SECONDS + 15))
+  local base=$WINE_ENV_DIR/xvfb deadline=$((SECONDS + 60))
   rm -f "$base.display"
   (_wine_env_exec Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp) \
     3>"$base.display" </dev/null >"$base.log" 2>&1 &
