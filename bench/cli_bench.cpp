@@ -27,15 +27,16 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr uint32_t kChipSize = 4096;
+// The default simulated board's chip, an 89C51.
+constexpr uint32_t kBoardChipSize = 4096;
 
 double Seconds(uint64_t start_us) {
   return static_cast<double>(RealClock()->NowUs() - start_us) / 1e6;
 }
 
 std::vector<uint8_t> Pattern() {
-  std::vector<uint8_t> image(kChipSize);
-  for (uint32_t a = 0; a < kChipSize; ++a)
+  std::vector<uint8_t> image(kBoardChipSize);
+  for (uint32_t a = 0; a < kBoardChipSize; ++a)
     image[a] = static_cast<uint8_t>(a * 13 + (a >> 8));
   return image;
 }
@@ -104,10 +105,10 @@ int main(int argc, char** argv) {
 
   // Half 0xFF onto an erased chip.
   std::vector<uint8_t> half = full;
-  for (uint32_t a = 0; a < kChipSize; a += 2) half[a] = 0xFF;
+  for (uint32_t a = 0; a < kBoardChipSize; a += 2) half[a] = 0xFF;
   WriteStringToFileSafely(dir / "image.bin",
                           std::string(half.begin(), half.end()));
-  const std::vector<uint8_t> erased(kChipSize, 0xFF);
+  const std::vector<uint8_t> erased(kBoardChipSize, 0xFF);
   const double desktop_half = DesktopWrite(dir, erased, half);
   SetChip(dir, erased);
   const double cli_half = Cli(dir, {"write", (dir / "image.bin").string()}, &code);

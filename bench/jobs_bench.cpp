@@ -16,10 +16,9 @@
 
 namespace {
 
-constexpr uint32_t kChipSize = kDesktopChipSize;
 
 // The one-second pause plus 3 ms of program-cycle sleeps per byte.
-constexpr double kWriteFloorS = 1.0 + kChipSize * 0.003;
+constexpr double kWriteFloorS = 1.0 + kDesktopChipSize * 0.003;
 constexpr double kWriteRatioTarget = 1.03;
 constexpr double kReadTargetS = 0.25;
 
@@ -32,7 +31,7 @@ double Seconds(Clock* clock, uint64_t start_us) {
 double SleepsAlone(Clock* clock) {
   const uint64_t start = clock->NowUs();
   clock->SleepMs(1000);
-  for (uint32_t a = 0; a < kChipSize; ++a) {
+  for (uint32_t a = 0; a < kDesktopChipSize; ++a) {
     clock->SleepMs(1);
     clock->SleepMs(2);
   }
@@ -52,8 +51,8 @@ int main(int argc, char** argv) {
   std::string why;
   session.Open(&why);
 
-  std::vector<uint8_t> image(kChipSize);
-  for (uint32_t a = 0; a < kChipSize; ++a)
+  std::vector<uint8_t> image(kDesktopChipSize);
+  for (uint32_t a = 0; a < kDesktopChipSize; ++a)
     image[a] = static_cast<uint8_t>(a * 13 + (a >> 8));
   BenchJobHost host;
   host.open_path = dir / "bench-image.bin";

@@ -16,7 +16,8 @@
 
 namespace {
 
-constexpr uint32_t kChipSize = 4096;
+// Cycles of each kind: one per byte of a 4 KB chip.
+constexpr uint32_t kCycles = 4096;
 
 // Forwards to the real clock and keeps how far each timed sleep overran.
 class OverrunClock : public Clock {
@@ -44,16 +45,16 @@ int main() {
   board.Open();
 
   const uint64_t start_us = clock.NowUs();
-  for (uint32_t a = 0; a < kChipSize; ++a)
+  for (uint32_t a = 0; a < kCycles; ++a)
     link.WriteCodeByte(a, static_cast<uint8_t>(a ^ 0xA5));
   const uint64_t programmed_us = clock.NowUs();
   int wrong = 0;
-  for (uint32_t a = 0; a < kChipSize; ++a)
+  for (uint32_t a = 0; a < kCycles; ++a)
     wrong += link.ReadCodeByte(a) != static_cast<uint8_t>(a ^ 0xA5);
   const uint64_t end_us = clock.NowUs();
   board.Close();
 
-  const double mandated_s = kChipSize * 3 / 1000.0;
+  const double mandated_s = kCycles * 3 / 1000.0;
   const double wall_s = (end_us - start_us) / 1e6;
   std::printf("program cycles: %.3f s, read cycles: %.3f s\n",
               (programmed_us - start_us) / 1e6, (end_us - programmed_us) / 1e6);

@@ -7,7 +7,7 @@
 #include "base/format.h"
 #include "jobs/job_progress.h"
 
-unsigned RunReadChipJob(ProgrammerSession& session, JobHost& host) {
+void RunReadChipJob(ProgrammerSession& session, JobHost& host) {
   JobProgress progress(host, [&host](const Progress& p) {
     host.SetReadStatus(Format("ADDR=%X,\tDATA=%X", p.address, p.byte));
   });
@@ -15,10 +15,10 @@ unsigned RunReadChipJob(ProgrammerSession& session, JobHost& host) {
   const OperationResult read = session.Read(
       kDesktopChipSize, reinterpret_cast<uint8_t*>(&image[0]), progress);
   // A program that is closing gets no Save As dialog.
-  if (read.outcome == Outcome::kStopped || host.StopRequested()) return 0;
+  if (read.outcome == Outcome::kStopped || host.StopRequested()) return;
 
   FilePath path;
-  if (!host.ChooseSaveFile(&path)) return 0;
+  if (!host.ChooseSaveFile(&path)) return;
   // Saved whole or not at all: a failed save leaves the chosen file as it
   // was.
   switch (WriteStringToFileSafely(path, image)) {
@@ -31,5 +31,4 @@ unsigned RunReadChipJob(ProgrammerSession& session, JobHost& host) {
       host.ShowMessage("Could not write *.bin");
       break;
   }
-  return 0;
 }

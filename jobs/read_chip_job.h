@@ -10,7 +10,7 @@
 // file cannot be created, "Could not write *.bin" when not all 4096 bytes
 // were written. When host.StopRequested() turns true it stops before the
 // next address and offers no save. The caller owns the thread and the
-// claim on the chip. Returns 0.
-unsigned RunReadChipJob(ProgrammerSession& session, JobHost& host);
+// claim on the chip.
+void RunReadChipJob(ProgrammerSession& session, JobHost& host);
 
 #endif  // TARNWICK_JOBS_READ_CHIP_JOB_H_

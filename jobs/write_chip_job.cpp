@@ -25,16 +25,16 @@ const char* LoadMessage(ImageLoadResult result) {
 
 }  // namespace
 
-unsigned RunWriteChipJob(ProgrammerSession& session, JobHost& host,
+void RunWriteChipJob(ProgrammerSession& session, JobHost& host,
                          const FilePath& log_directory) {
   FilePath path;
-  if (!host.ChooseOpenFile(&path)) return 0;
+  if (!host.ChooseOpenFile(&path)) return;
   ChipImage image;
   const char* refused =
       LoadMessage(LoadRawImage(path, kDesktopChipSize, &image, nullptr));
   if (refused != nullptr) {
     host.ShowMessage(refused);
-    return 0;
+    return;
   }
 
   BadBlockLog log;
@@ -48,5 +48,4 @@ unsigned RunWriteChipJob(ProgrammerSession& session, JobHost& host,
   options.compare_at_end = false;
   options.pause_ms = 1000;
   session.Write(image.bytes, options, &log, progress);
-  return 0;
 }

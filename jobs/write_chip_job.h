@@ -16,8 +16,8 @@
 // the job before the log is touched) and "Could not creat *.*."
 // (programming goes on without a log). When host.StopRequested() turns
 // true it stops before the next address and still ends the log. The
-// caller owns the thread and the claim on the chip. Returns 0.
-unsigned RunWriteChipJob(ProgrammerSession& session, JobHost& host,
+// caller owns the thread and the claim on the chip.
+void RunWriteChipJob(ProgrammerSession& session, JobHost& host,
                          const FilePath& log_directory);
 
 #endif  // TARNWICK_JOBS_WRITE_CHIP_JOB_H_
