@@ -17,23 +17,11 @@
 #include <vector>
 
 #include "base/format.h"
+#include "testing/files.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-// A fresh, empty folder for one test.
-fs::path FreshDir(const char* name) {
-  const fs::path dir = fs::path(::testing::TempDir()) / name;
-  fs::remove_all(dir);
-  fs::create_directories(dir);
-  return dir;
-}
-
-std::string Slurp(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 std::vector<std::string> Names(const fs::path& dir) {
   std::vector<std::string> names;

@@ -11,20 +11,15 @@
 
 #include <chrono>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "testing/files.h"
+
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string Slurp(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 // Starts tarnwick with `args`, its output in `dir`/out.txt; returns its pid.
 pid_t Start(const fs::path& dir, const std::vector<std::string>& args) {
@@ -56,13 +51,9 @@ int ExitCode(pid_t pid) {
 TEST(SignalsTest, StopMidWriteAndKeepTheRecord) {
   for (const int signal : {SIGHUP, SIGINT, SIGQUIT, SIGPIPE, SIGTERM}) {
     SCOPED_TRACE(strsignal(signal));
-    const fs::path dir = fs::path(::testing::TempDir()) /
-                         ("tarnwick-signal-" + std::to_string(signal));
-    fs::remove_all(dir);
-    fs::create_directories(dir / "board");
+    const fs::path dir = FreshDir(std::to_string(signal));
     // 4 KB of zeros onto an erased chip: about 13 s of programming.
-    std::ofstream(dir / "zeros.bin", std::ios::binary)
-        << std::string(4096, '\0');
+    Spill(dir / "zeros.bin", std::string(4096, '\0'));
     const pid_t pid =
         Start(dir, {"--sim", (dir / "board").string(), "write",
                     (dir / "zeros.bin").string(), "--log",
@@ -88,9 +79,7 @@ TEST(SignalsTest, StopMidWriteAndKeepTheRecord) {
 
 // Waiting for a FIFO that nobody writes ends on the signal too.
 TEST(SignalsTest, StopWhileWaitingForAFifo) {
-  const fs::path dir = fs::path(::testing::TempDir()) / "tarnwick-fifo";
-  fs::remove_all(dir);
-  fs::create_directories(dir);
+  const fs::path dir = FreshDir();
   ASSERT_EQ(0, mkfifo((dir / "image.hex").c_str(), 0600));
   const pid_t pid = Start(dir, {"--sim", (dir / "board").string(), "write",
                                 (dir / "image.hex").string()});

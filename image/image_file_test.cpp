@@ -6,29 +6,11 @@
 #include <string>
 #include <vector>
 
-#include <filesystem>
-#include <fstream>
-#include <iterator>
+#include "testing/files.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-fs::path FreshDir(const char* name) {
-  const fs::path dir = fs::path(::testing::TempDir()) / name;
-  fs::remove_all(dir);
-  fs::create_directories(dir);
-  return dir;
-}
-
-void WriteFile(const fs::path& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary) << bytes;
-}
-
-std::string ReadWholeFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 constexpr char kProgramHex[] =
     ":03000000020030CB\r\n:0500300075816080FEF7\r\n:00000001FF\r\n";
@@ -140,7 +122,7 @@ TEST(ImageFileTest, AgreesWithSrecCat) {
   const fs::path dir = FreshDir("image_srec_cat");
   std::vector<uint8_t> image(8192, 0xFF);
   for (uint32_t a = 0; a < image.size(); a += 7) image[a] = a * 13 % 251;
-  WriteFile(dir / "chip.bin", std::string(image.begin(), image.end()));
+  Spill(dir / "chip.bin", std::string(image.begin(), image.end()));
   for (const auto& [ext, srec_format] :
        {std::pair<const char*, const char*>{"s19", "-motorola"},
         {"hex", "-intel"}}) {
@@ -166,7 +148,7 @@ TEST(ImageFileTest, AgreesWithSrecCat) {
                                   srec_format + " -fill 0xFF 0 8192 -o " +
                                   back.string() + " -binary 2>&1";
     ASSERT_EQ(0, std::system(to_binary.c_str())) << to_binary;
-    EXPECT_TRUE(Bytes(ReadWholeFile(back)) == image);
+    EXPECT_TRUE(Bytes(Slurp(back)) == image);
   }
 }
 

@@ -162,35 +162,4 @@ TEST(FormatIntelHexTest, RecordsAsCompilersWriteThem) {
             FormatIntelHex(large));
 }
 
-TEST(FormatIntelHexTest, ParsingGivesTheImageBack) {
-  const auto pattern = [](uint32_t size, uint32_t seed) {
-    std::vector<uint8_t> image(size);
-    uint32_t x = seed;
-    for (uint8_t& b : image) {
-      x = x * 1103515245u + 12345u;
-      b = static_cast<uint8_t>(x >> 16);
-    }
-    return image;
-  };
-  std::vector<std::vector<uint8_t>> images = {
-      std::vector<uint8_t>(4096, 0xFF), std::vector<uint8_t>(8192, 0x00),
-      pattern(4096, 1), pattern(8192, 2), pattern(0x20000, 3)};
-  // Runs of FF that do and do not fill whole records.
-  std::vector<uint8_t> gaps = pattern(4096, 4);
-  std::fill(gaps.begin() + 0x100, gaps.begin() + 0x200, 0xFF);
-  std::fill(gaps.begin() + 0x305, gaps.begin() + 0x31B, 0xFF);
-  gaps[0xFFF] = 0xFF;
-  images.push_back(gaps);
-  for (const std::vector<uint8_t>& image : images) {
-    const uint32_t size = static_cast<uint32_t>(image.size());
-    const std::string text = FormatIntelHex(image);
-    EXPECT_EQ(size > 0x10000, text.find(":02000004") != std::string::npos);
-    ChipImage parsed;
-    ImageError error;
-    EXPECT_TRUE(ParseIntelHex(text, size, &parsed, &error))
-        << size << ": line " << error.line << ": " << error.what;
-    EXPECT_TRUE(parsed.bytes == image) << size;
-  }
-}
-
 }  // namespace
