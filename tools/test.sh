@@ -50,7 +50,7 @@ for preset in win64 win32; do
   echo "== $preset: test under Wine"
   log="build/$preset/ctest-wine.log"
   ctest --test-dir "build/$preset" --output-on-failure 2>&1 | tee "$log"
-  skipped=$(sed -n 's/^ *[0-9]* - \([^ ]*\) (Skipped)$/\1/p' "$log" | xargs)
+  skipped=$(sed -n 's/^[[:space:]]*[0-9]* - \([^ ]*\) (Skipped)$/\1/p' "$log" | xargs)
   if [ -z "$skipped" ]; then
     summary+=("$preset: every test ran, under Wine on this machine")
   elif [ "$preset" = win32 ] && ! wine_env_host_32bit; then
