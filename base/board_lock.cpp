@@ -32,6 +32,18 @@ uint64_t Fnv1a(const std::string& text) {
 
 }  // namespace
 
+std::string HolderRecord(unsigned long process_id) {
+  return Format("%lu\n", process_id) + BoardLock::ThisProcess();
+}
+
+std::string HolderText(const std::string& record) {
+  const size_t line = record.find('\n');
+  if (line == std::string::npos || line == 0)
+    return "another process holds the board";
+  return "process " + record.substr(0, line) + " (" + record.substr(line + 1) +
+         ") holds the board";
+}
+
 std::vector<std::string> BoardLock::ResourcesOfPorts(uint16_t rtl_base,
                                                      uint16_t epp_port) {
   return {Format("rtl8139-%04x", unsigned{rtl_base}),

@@ -9,6 +9,14 @@
 // What BoardLock needs from each platform (board_lock_posix.cpp,
 // board_lock_win32.cpp).
 
+// The record a holder leaves beside its lock: its process id and command
+// line, "1234\ntarnwick write a.bin".
+std::string HolderRecord(unsigned long process_id);
+
+// What a refused taker says of the holder whose record is `record` (empty
+// or malformed when the holder left none).
+std::string HolderText(const std::string& record);
+
 enum class TryLockResult {
   kTaken,   // this process holds the resource now
   kHeld,    // another process holds it; *why names it where known

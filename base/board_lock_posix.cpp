@@ -8,7 +8,6 @@
 #include <system_error>
 
 #include "base/board_lock_platform.h"
-#include "base/format.h"
 
 namespace {
 
@@ -66,16 +65,11 @@ TryLockResult TryLockResource(const std::string& name,
     char record[512] = {};
     const ssize_t n = pread(fd, record, sizeof record - 1, 0);
     close(fd);
-    const std::string text(record, n > 0 ? static_cast<size_t>(n) : 0);
-    const size_t line = text.find('\n');
-    *why = line == std::string::npos || line == 0
-               ? "another process holds the board"
-               : "process " + text.substr(0, line) + " (" +
-                     text.substr(line + 1) + ") holds the board";
+    *why = HolderText(std::string(record, n > 0 ? static_cast<size_t>(n) : 0));
     return TryLockResult::kHeld;
   }
   const std::string record =
-      Format("%ld\n", static_cast<long>(getpid())) + BoardLock::ThisProcess();
+      HolderRecord(static_cast<unsigned long>(getpid()));
   if (ftruncate(fd, 0) == 0) {
     ssize_t ignored = pwrite(fd, record.data(), record.size(), 0);
     (void)ignored;  // a lock file of another user's stays read-only

@@ -55,8 +55,7 @@ HANDLE WriteRecord(const std::wstring& name) {
                            kRecordBytes, name.c_str());
   if (mapping == nullptr) return nullptr;
   if (void* view = ::MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, 0)) {
-    const std::string record = Format("%lu\n", ::GetCurrentProcessId()) +
-                               BoardLock::ThisProcess();
+    const std::string record = HolderRecord(::GetCurrentProcessId());
     std::memset(view, 0, kRecordBytes);
     std::memcpy(view, record.data(),
                 record.size() < kRecordBytes ? record.size()
@@ -87,12 +86,7 @@ TryLockResult TryLockResource(const std::string& name,
   const DWORD waited = ::WaitForSingleObject(mutex, 0);
   if (waited == WAIT_TIMEOUT) {
     ::CloseHandle(mutex);
-    const std::string text = ReadRecord(base + L"-holder");
-    const size_t line = text.find('\n');
-    *why = line == std::string::npos || line == 0
-               ? "another process holds the board"
-               : "process " + text.substr(0, line) + " (" +
-                     text.substr(line + 1) + ") holds the board";
+    *why = HolderText(ReadRecord(base + L"-holder"));
     return TryLockResult::kHeld;
   }
   if (waited != WAIT_OBJECT_0 && waited != WAIT_ABANDONED) {
