@@ -187,3 +187,56 @@ FilePath PathFromUtf8(const std::string& utf8) {
                         &wide[0], n);
   return FilePath(wide);
 }
+
+// --- Records that must survive a power cut ---------------------------------
+
+SaveResult AppendToFileFlushed(const FilePath& path, const std::string& bytes,
+                               std::string* error) {
+  HANDLE file = ::CreateFileW(path.c_str(), FILE_APPEND_DATA,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    SetError(error, LastErrorText());
+    return SaveResult::kNotCreated;
+  }
+  const bool written =
+      WriteAll(file, bytes.data(), bytes.size()) && ::FlushFileBuffers(file);
+  SetError(error, written ? "" : LastErrorText());
+  ::CloseHandle(file);
+  return written ? SaveResult::kSaved : SaveResult::kNotWritten;
+}
+
+bool FlushFolderToDisk(const FilePath&, std::string*) { return true; }
+
+ReadResult ReadFileEnd(const FilePath& path, uint32_t n, std::string* end,
+                       uint64_t* size, std::string* error) {
+  end->clear();
+  *size = 0;
+  HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  LARGE_INTEGER length;
+  if (file == INVALID_HANDLE_VALUE || !::GetFileSizeEx(file, &length)) {
+    SetError(error, LastErrorText());
+    if (file != INVALID_HANDLE_VALUE) ::CloseHandle(file);
+    return ReadResult::kNotOpened;
+  }
+  *size = static_cast<uint64_t>(length.QuadPart);
+  LARGE_INTEGER from;
+  from.QuadPart = static_cast<LONGLONG>(*size > n ? *size - n : 0);
+  end->resize(static_cast<size_t>(*size - from.QuadPart));
+  DWORD got = 0;
+  const bool read =
+      ::SetFilePointerEx(file, from, nullptr, FILE_BEGIN) &&
+      (end->empty() || ::ReadFile(file, &(*end)[0],
+                                  static_cast<DWORD>(end->size()), &got,
+                                  nullptr)) &&
+      got == end->size();
+  if (!read) SetError(error, LastErrorText());
+  ::CloseHandle(file);
+  if (!read) {
+    end->clear();
+    return ReadResult::kNotRead;
+  }
+  return ReadResult::kRead;
+}
