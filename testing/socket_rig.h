@@ -3,8 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <functional>
-#include <optional>
+#include <map>
 #include <string>
 
 #include "base/virtual_clock.h"
@@ -19,13 +20,11 @@ struct OperatorClock : VirtualClock {
   int polls = 0;
   void SleepMs(uint32_t ms) override {
     VirtualClock::SleepMs(ms);
-    if (ms != PollingSocket::kPollMs) return;
-    ++polls;
-    if (at_poll) at_poll();
+    if (ms == PollingSocket::kPollMs && (++polls, at_poll)) at_poll();
   }
 };
 
-// A simulated board, without a folder, whose socket a test fills and
+// A simulated board without a folder, whose socket a test fills and
 // empties, and a session on it with port access open.
 class SocketTest : public ::testing::Test {
  protected:
@@ -33,23 +32,20 @@ class SocketTest : public ::testing::Test {
     std::string why;
     session_.Open(&why);
   }
-  // A chip answering with `signature` ("1E 51 FF"), holding `flash` when
-  // given and `stuck` bits; no signature: an empty socket.
-  void Put(const std::string& signature,
-           const std::optional<std::string>& flash = std::nullopt,
+  // A chip answering with `signature` ("1E 51 FF"; empty: none), holding
+  // `flash` unless empty, with `stuck` bits.
+  void Put(const std::string& signature, const std::string& flash = "",
            const std::map<uint16_t, StuckBits>& stuck = {}) {
     BoardSettings settings;
-    settings.chip_present = !signature.empty();
-    unsigned bytes[3] = {};
-    if (settings.chip_present &&
-        std::sscanf(signature.c_str(), "%x %x %x", &bytes[0], &bytes[1],
-                    &bytes[2]) == 3) {
-      for (int n = 0; n < 3; ++n)
-        settings.signature[n] = static_cast<uint8_t>(bytes[n]);
-    }
+    unsigned s[3] = {};
+    settings.chip_present = std::sscanf(signature.c_str(), "%x %x %x", &s[0],
+                                        &s[1], &s[2]) == 3;
+    for (int n = 0; n < 3 && settings.chip_present; ++n)
+      settings.signature[n] = static_cast<uint8_t>(s[n]);
     settings.stuck = stuck;
     board_.SetSettings(settings);
-    if (flash) board_.SetFlash(std::vector<uint8_t>(flash->begin(), flash->end()));
+    if (!flash.empty())
+      board_.SetFlash(std::vector<uint8_t>(flash.begin(), flash.end()));
   }
   std::string Flash() const {
     const std::vector<uint8_t> flash = board_.Flash();
