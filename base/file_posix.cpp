@@ -45,18 +45,24 @@ bool WriteAll(int fd, const char* bytes, size_t n) {
   return true;
 }
 
+// Opens the file at `path` for reading, its status into *st; -1, with
+// *error, when it cannot be opened or is a folder.
+int OpenToRead(const FilePath& path, struct stat* st, std::string* error) {
+  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd >= 0 && fstat(fd, st) == 0 && !S_ISDIR(st->st_mode)) return fd;
+  SetError(error, fd < 0 ? ErrnoText() : "is a folder");
+  if (fd >= 0) close(fd);
+  return -1;
+}
+
 }  // namespace
 
 ReadResult ReadFileToString(const FilePath& path, std::string* contents,
                             uint64_t max_bytes, std::string* error) {
   contents->clear();
-  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
   struct stat st;
-  if (fd < 0 || fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
-    SetError(error, fd < 0 ? ErrnoText() : "is a folder");
-    if (fd >= 0) close(fd);
-    return ReadResult::kNotOpened;
-  }
+  const int fd = OpenToRead(path, &st, error);
+  if (fd < 0) return ReadResult::kNotOpened;
   if (static_cast<uint64_t>(st.st_size) > max_bytes) {
     close(fd);
     SetError(error, Format("larger than %llu bytes",
@@ -207,13 +213,9 @@ ReadResult ReadFileEnd(const FilePath& path, uint32_t n, std::string* end,
                        uint64_t* size, std::string* error) {
   end->clear();
   *size = 0;
-  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
   struct stat st;
-  if (fd < 0 || fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
-    SetError(error, fd < 0 ? ErrnoText() : "is a folder");
-    if (fd >= 0) close(fd);
-    return ReadResult::kNotOpened;
-  }
+  const int fd = OpenToRead(path, &st, error);
+  if (fd < 0) return ReadResult::kNotOpened;
   *size = static_cast<uint64_t>(st.st_size);
   const uint64_t from = *size > n ? *size - n : 0;
   end->resize(static_cast<size_t>(*size - from));

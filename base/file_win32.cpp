@@ -44,24 +44,27 @@ bool WriteAll(HANDLE file, const char* bytes, size_t n) {
   return true;
 }
 
+// Opens the file at `path` for reading, letting others read and write it,
+// its size into *size; INVALID_HANDLE_VALUE, with *error, on failure.
+HANDLE OpenToRead(const FilePath& path, LARGE_INTEGER* size,
+                  std::string* error) {
+  HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file != INVALID_HANDLE_VALUE && ::GetFileSizeEx(file, size)) return file;
+  SetError(error, LastErrorText());
+  if (file != INVALID_HANDLE_VALUE) ::CloseHandle(file);
+  return INVALID_HANDLE_VALUE;
+}
+
 }  // namespace
 
 ReadResult ReadFileToString(const FilePath& path, std::string* contents,
                             uint64_t max_bytes, std::string* error) {
   contents->clear();
-  HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) {
-    SetError(error, LastErrorText());
-    return ReadResult::kNotOpened;
-  }
   LARGE_INTEGER size;
-  if (!::GetFileSizeEx(file, &size)) {
-    SetError(error, LastErrorText());
-    ::CloseHandle(file);
-    return ReadResult::kNotOpened;
-  }
+  HANDLE file = OpenToRead(path, &size, error);
+  if (file == INVALID_HANDLE_VALUE) return ReadResult::kNotOpened;
   if (static_cast<uint64_t>(size.QuadPart) > max_bytes) {
     ::CloseHandle(file);
     SetError(error, Format("larger than %llu bytes",
@@ -212,15 +215,9 @@ ReadResult ReadFileEnd(const FilePath& path, uint32_t n, std::string* end,
                        uint64_t* size, std::string* error) {
   end->clear();
   *size = 0;
-  HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   LARGE_INTEGER length;
-  if (file == INVALID_HANDLE_VALUE || !::GetFileSizeEx(file, &length)) {
-    SetError(error, LastErrorText());
-    if (file != INVALID_HANDLE_VALUE) ::CloseHandle(file);
-    return ReadResult::kNotOpened;
-  }
+  HANDLE file = OpenToRead(path, &length, error);
+  if (file == INVALID_HANDLE_VALUE) return ReadResult::kNotOpened;
   *size = static_cast<uint64_t>(length.QuadPart);
   LARGE_INTEGER from;
   from.QuadPart = static_cast<LONGLONG>(*size > n ? *size - n : 0);

@@ -1,6 +1,5 @@
 #include "production/batch_run.h"
 
-#include <algorithm>
 #include <cstring>
 
 #include "base/format.h"
@@ -113,6 +112,7 @@ BatchSummary Run::Go() {
     if (number == 1) first_seen_us_ = seen_us;
     events_.OnChipInserted({number, chip});
     if (!OneChip(number, chip, seen_us)) break;
+    // The count ends the run at the top, the last chip left in.
     if (s_.count != 0 && summary_.counts.passed >= s_.count) continue;
     const SocketWait gone = socket_.WaitForEmpty();
     if (!EndOnWait(gone)) break;
