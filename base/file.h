@@ -71,6 +71,25 @@ uint32_t WriteFileBytes(FileHandle f, const void* buffer, uint32_t n);
 // Closes an open handle; kNoFile and kBadFile are ignored.
 void CloseFileHandle(FileHandle f);
 
+// --- Records that must survive a power cut ---------------------------------
+
+// Appends `bytes` to the file at `path` (made when missing) in one write,
+// and flushes them to the disk before returning. On failure some of the
+// bytes may have reached the file: a record appended this way ends with
+// its own line end, so that a reader can tell a torn last line.
+SaveResult AppendToFileFlushed(const FilePath& path, const std::string& bytes,
+                               std::string* error = nullptr);
+
+// Flushes the folder's entries (names made, renamed or removed in it) to the
+// disk, so that a rename survives a power cut. On Windows a rename is written
+// through when made (RenameOnto), and this does nothing.
+bool FlushFolderToDisk(const FilePath& dir, std::string* error = nullptr);
+
+// Reads the last `n` bytes of the file (all of a shorter one) into *end, and
+// its size into *size, without reading the rest.
+ReadResult ReadFileEnd(const FilePath& path, uint32_t n, std::string* end,
+                       uint64_t* size, std::string* error = nullptr);
+
 // --- Names -----------------------------------------------------------------
 
 // The folder of the running executable.

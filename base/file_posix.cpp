@@ -45,18 +45,24 @@ bool WriteAll(int fd, const char* bytes, size_t n) {
   return true;
 }
 
+// Opens the file at `path` for reading, its status into *st; -1, with
+// *error, when it cannot be opened or is a folder.
+int OpenToRead(const FilePath& path, struct stat* st, std::string* error) {
+  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd >= 0 && fstat(fd, st) == 0 && !S_ISDIR(st->st_mode)) return fd;
+  SetError(error, fd < 0 ? ErrnoText() : "is a folder");
+  if (fd >= 0) close(fd);
+  return -1;
+}
+
 }  // namespace
 
 ReadResult ReadFileToString(const FilePath& path, std::string* contents,
                             uint64_t max_bytes, std::string* error) {
   contents->clear();
-  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
   struct stat st;
-  if (fd < 0 || fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
-    SetError(error, fd < 0 ? ErrnoText() : "is a folder");
-    if (fd >= 0) close(fd);
-    return ReadResult::kNotOpened;
-  }
+  const int fd = OpenToRead(path, &st, error);
+  if (fd < 0) return ReadResult::kNotOpened;
   if (static_cast<uint64_t>(st.st_size) > max_bytes) {
     close(fd);
     SetError(error, Format("larger than %llu bytes",
@@ -174,3 +180,52 @@ std::string PathForDisplay(const FilePath& path) { return path.string(); }
 FilePath FileNameFromGbk(const std::string& gbk) { return FilePath(gbk); }
 
 FilePath PathFromUtf8(const std::string& utf8) { return FilePath(utf8); }
+
+// --- Records that must survive a power cut ---------------------------------
+
+SaveResult AppendToFileFlushed(const FilePath& path, const std::string& bytes,
+                               std::string* error) {
+  const int fd =
+      open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+  if (fd < 0) {
+    SetError(error, ErrnoText());
+    return SaveResult::kNotCreated;
+  }
+  bool written = WriteAll(fd, bytes.data(), bytes.size()) && fsync(fd) == 0;
+  SetError(error, written ? "" : ErrnoText());
+  if (close(fd) != 0 && written) {
+    written = false;
+    SetError(error, ErrnoText());
+  }
+  return written ? SaveResult::kSaved : SaveResult::kNotWritten;
+}
+
+bool FlushFolderToDisk(const FilePath& dir, std::string* error) {
+  const int fd = open(dir.empty() ? "." : dir.c_str(),
+                      O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  const bool flushed = fd >= 0 && fsync(fd) == 0;
+  if (!flushed) SetError(error, ErrnoText());
+  if (fd >= 0) close(fd);
+  return flushed;
+}
+
+ReadResult ReadFileEnd(const FilePath& path, uint32_t n, std::string* end,
+                       uint64_t* size, std::string* error) {
+  end->clear();
+  *size = 0;
+  struct stat st;
+  const int fd = OpenToRead(path, &st, error);
+  if (fd < 0) return ReadResult::kNotOpened;
+  *size = static_cast<uint64_t>(st.st_size);
+  const uint64_t from = *size > n ? *size - n : 0;
+  end->resize(static_cast<size_t>(*size - from));
+  const ssize_t got = pread(fd, &(*end)[0], end->size(),
+                            static_cast<off_t>(from));
+  close(fd);
+  if (got != static_cast<ssize_t>(end->size())) {
+    SetError(error, got < 0 ? ErrnoText() : "shorter than its size");
+    end->clear();
+    return ReadResult::kNotRead;
+  }
+  return ReadResult::kRead;
+}

@@ -168,6 +168,24 @@ TEST(FileTest, CreateAndAppend) {
   CloseFileHandle(f);
 }
 
+// Records appended and flushed, and the end of a file read without the rest.
+TEST(FileTest, FlushedAppendAndFileEnd) {
+  const fs::path dir = FreshDir("file_records"), path = dir / "j.csv";
+  std::string end, error;
+  uint64_t size = 7;
+  EXPECT_EQ(ReadResult::kNotOpened, ReadFileEnd(path, 1, &end, &size, &error));
+  EXPECT_EQ(SaveResult::kSaved, AppendToFileFlushed(path, "a,b\r\n"));
+  EXPECT_EQ(SaveResult::kSaved, AppendToFileFlushed(path, "c,"));
+  EXPECT_EQ(ReadResult::kRead, ReadFileEnd(path, 3, &end, &size));
+  EXPECT_EQ("\nc,", end);
+  EXPECT_EQ(7u, size);
+  EXPECT_EQ(ReadResult::kRead, ReadFileEnd(path, 100, &end, &size));
+  EXPECT_EQ("a,b\r\nc,", end);
+  EXPECT_EQ(SaveResult::kNotCreated, AppendToFileFlushed(path / "x", "x"));
+  EXPECT_TRUE(FlushFolderToDisk(dir));
+  EXPECT_FALSE(FlushFolderToDisk(dir / "none", &error));
+}
+
 TEST(FileTest, ExecutableDirectoryHoldsThisTest) {
   EXPECT_TRUE(fs::exists(ExecutableDirectory() / "base_test"));
 }

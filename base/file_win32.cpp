@@ -44,24 +44,27 @@ bool WriteAll(HANDLE file, const char* bytes, size_t n) {
   return true;
 }
 
+// Opens the file at `path` for reading, letting others read and write it,
+// its size into *size; INVALID_HANDLE_VALUE, with *error, on failure.
+HANDLE OpenToRead(const FilePath& path, LARGE_INTEGER* size,
+                  std::string* error) {
+  HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file != INVALID_HANDLE_VALUE && ::GetFileSizeEx(file, size)) return file;
+  SetError(error, LastErrorText());
+  if (file != INVALID_HANDLE_VALUE) ::CloseHandle(file);
+  return INVALID_HANDLE_VALUE;
+}
+
 }  // namespace
 
 ReadResult ReadFileToString(const FilePath& path, std::string* contents,
                             uint64_t max_bytes, std::string* error) {
   contents->clear();
-  HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) {
-    SetError(error, LastErrorText());
-    return ReadResult::kNotOpened;
-  }
   LARGE_INTEGER size;
-  if (!::GetFileSizeEx(file, &size)) {
-    SetError(error, LastErrorText());
-    ::CloseHandle(file);
-    return ReadResult::kNotOpened;
-  }
+  HANDLE file = OpenToRead(path, &size, error);
+  if (file == INVALID_HANDLE_VALUE) return ReadResult::kNotOpened;
   if (static_cast<uint64_t>(size.QuadPart) > max_bytes) {
     ::CloseHandle(file);
     SetError(error, Format("larger than %llu bytes",
@@ -186,4 +189,51 @@ FilePath PathFromUtf8(const std::string& utf8) {
   ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()),
                         &wide[0], n);
   return FilePath(wide);
+}
+
+// --- Records that must survive a power cut ---------------------------------
+
+SaveResult AppendToFileFlushed(const FilePath& path, const std::string& bytes,
+                               std::string* error) {
+  HANDLE file = ::CreateFileW(path.c_str(), FILE_APPEND_DATA,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    SetError(error, LastErrorText());
+    return SaveResult::kNotCreated;
+  }
+  const bool written =
+      WriteAll(file, bytes.data(), bytes.size()) && ::FlushFileBuffers(file);
+  SetError(error, written ? "" : LastErrorText());
+  ::CloseHandle(file);
+  return written ? SaveResult::kSaved : SaveResult::kNotWritten;
+}
+
+bool FlushFolderToDisk(const FilePath&, std::string*) { return true; }
+
+ReadResult ReadFileEnd(const FilePath& path, uint32_t n, std::string* end,
+                       uint64_t* size, std::string* error) {
+  end->clear();
+  *size = 0;
+  LARGE_INTEGER length;
+  HANDLE file = OpenToRead(path, &length, error);
+  if (file == INVALID_HANDLE_VALUE) return ReadResult::kNotOpened;
+  *size = static_cast<uint64_t>(length.QuadPart);
+  LARGE_INTEGER from;
+  from.QuadPart = static_cast<LONGLONG>(*size > n ? *size - n : 0);
+  end->resize(static_cast<size_t>(*size - from.QuadPart));
+  DWORD got = 0;
+  const bool read =
+      ::SetFilePointerEx(file, from, nullptr, FILE_BEGIN) &&
+      (end->empty() || ::ReadFile(file, &(*end)[0],
+                                  static_cast<DWORD>(end->size()), &got,
+                                  nullptr)) &&
+      got == end->size();
+  if (!read) SetError(error, LastErrorText());
+  ::CloseHandle(file);
+  if (!read) {
+    end->clear();
+    return ReadResult::kNotRead;
+  }
+  return ReadResult::kRead;
 }

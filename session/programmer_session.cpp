@@ -3,6 +3,8 @@
 #include <system_error>
 #include <utility>
 
+#include "sim/board_files.h"
+
 namespace {
 
 // Passes every step on, and writes each programming failure to the log.
@@ -25,6 +27,23 @@ class LoggingSink : public ProgressSink {
  private:
   ProgressSink& inner_;
   BadBlockLog& log_;
+};
+
+// Brackets a chip operation on a simulated board: its socket is looked at
+// before, and its chip saved after (a failure to save is told by Close,
+// which tries again).
+class SimulatedOperation {
+ public:
+  explicit SimulatedOperation(BoardSession* board) : board_(board) {
+    if (board_ != nullptr) board_->LookAtSocket();
+  }
+  ~SimulatedOperation() {
+    std::string ignored;
+    if (board_ != nullptr) board_->SaveChipIfChanged(&ignored);
+  }
+
+ private:
+  BoardSession* board_;
 };
 
 }  // namespace
@@ -52,9 +71,10 @@ ProgrammerSession::ProgrammerSession(PortIo* port, const Setup& setup,
 std::unique_ptr<ProgrammerSession> ProgrammerSession::Simulated(
     const FilePath& dir, const Setup& setup, std::string* why) {
   std::error_code ignored;
-  std::filesystem::create_directories(dir, ignored);
+  if (std::filesystem::create_directories(dir, ignored))
+    SaveChipFile(dir, std::vector<uint8_t>(BoardSettings().part->size, 0xFF));
   std::unique_ptr<BoardSession> board =
-      BoardSession::Open(dir, setup.clock, why);
+      BoardSession::Open(dir, setup.clock, why, setup.chip_socket);
   if (board == nullptr) return nullptr;
   PortIo* port = &board->board();
   return std::unique_ptr<ProgrammerSession>(
@@ -93,6 +113,7 @@ std::vector<std::string> ProgrammerSession::Close() {
 }
 
 Signature ProgrammerSession::ReadSignature(bool* refused, bool* unstable) {
+  SimulatedOperation operation(board_.get());
   const uint32_t before = link_->refused_accesses();
   const Signature signature = ::ReadSignature(*link_);
   if (unstable != nullptr) {
@@ -106,22 +127,26 @@ Signature ProgrammerSession::ReadSignature(bool* refused, bool* unstable) {
 
 OperationResult ProgrammerSession::Read(uint32_t size, uint8_t* out,
                                         ProgressSink& sink) {
+  SimulatedOperation operation(board_.get());
   return ReadChip(*link_, 0, size, out, sink);
 }
 
 OperationResult ProgrammerSession::ReadTwice(uint32_t size, uint8_t* out,
                                              ProgressSink& sink) {
+  SimulatedOperation operation(board_.get());
   return ::ReadTwice(*link_, size, nullptr, out, sink, Stage::kRead);
 }
 
 OperationResult ProgrammerSession::Verify(const std::vector<uint8_t>& image,
                                           ProgressSink& sink) {
+  SimulatedOperation operation(board_.get());
   return ::ReadTwice(*link_, static_cast<uint32_t>(image.size()), image.data(),
                    nullptr, sink, Stage::kVerify);
 }
 
 OperationResult ProgrammerSession::BlankCheck(uint32_t size,
                                               ProgressSink& sink) {
+  SimulatedOperation operation(board_.get());
   const std::vector<uint8_t> blank(size, 0xFF);
   return ::ReadTwice(*link_, size, blank.data(), nullptr, sink,
                    Stage::kBlankCheck);
@@ -144,12 +169,14 @@ std::unique_ptr<BoardLock> ProgrammerSession::ClaimBoard(
 }
 
 OperationResult ProgrammerSession::Erase(ProgressSink& sink) {
+  SimulatedOperation operation(board_.get());
   return ::Erase(*link_, sink);
 }
 
 WriteReport ProgrammerSession::Write(const std::vector<uint8_t>& image,
                                      const WriteOptions& options,
                                      BadBlockLog* log, ProgressSink& sink) {
+  SimulatedOperation operation(board_.get());
   const uint32_t size = static_cast<uint32_t>(image.size());
   if (log == nullptr)
     return WriteImage(*link_, image.data(), size, options, sink);

@@ -34,15 +34,20 @@ class ProgrammerSession {
     // Every port access and sleep of the session is written here by Close,
     // each with its time.
     std::optional<FilePath> trace_file;
+    // A simulated board's chip file is its socket, looked at before each
+    // operation (BoardSession::LookAtSocket): a missing one is an empty
+    // socket. Otherwise a missing chip file is an erased chip.
+    bool chip_socket = false;
   };
 
   // Drives the board through `port`, which must outlive the session (the
   // desktop's WINIO.dll, or the command line's real port access).
   ProgrammerSession(PortIo* port, const Setup& setup);
 
-  // Drives the simulated board kept in the folder `dir` (made when
-  // missing), whose chip and trace Close saves. Null, with the reason in
-  // *why, when the board's files cannot be used.
+  // Drives the simulated board kept in the folder `dir` (made, with an
+  // erased chip, when missing). Its chip is saved when each operation ends
+  // (and by Close, which tells a failure), its trace by Close. Null, with
+  // the reason in *why, when the board's files cannot be used.
   static std::unique_ptr<ProgrammerSession> Simulated(const FilePath& dir,
                                                       const Setup& setup,
                                                       std::string* why);

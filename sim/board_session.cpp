@@ -4,7 +4,8 @@
 
 std::unique_ptr<BoardSession> BoardSession::Open(const FilePath& dir,
                                                  Clock* clock,
-                                                 std::string* error) {
+                                                 std::string* error,
+                                                 bool socket) {
   BoardSettings settings;
   std::vector<uint8_t> flash;
   if (!LoadBoardFiles(dir, &settings, &flash, error)) return nullptr;
@@ -12,12 +13,14 @@ std::unique_ptr<BoardSession> BoardSession::Open(const FilePath& dir,
       new BoardSession(dir, clock, settings));
   session->board_.SetFlash(flash);
   session->saved_ = session->board_.Flash();
+  session->socket_ = socket;
+  session->LookAtSocket();
   return session;
 }
 
 BoardSession::BoardSession(const FilePath& dir, Clock* clock,
                            const BoardSettings& settings)
-    : dir_(dir), board_(clock, settings) {
+    : dir_(dir), settings_(settings), board_(clock, settings) {
   if (!settings.trace_file.empty()) {
     // An absolute name replaces the folder.
     trace_path_ = dir / PathFromUtf8(settings.trace_file);
@@ -26,6 +29,7 @@ BoardSession::BoardSession(const FilePath& dir, Clock* clock,
 }
 
 bool BoardSession::SaveChipIfChanged(std::string* error) {
+  if (!chip_in_socket_) return true;
   const std::vector<uint8_t> flash = board_.Flash();
   if (flash == saved_) return true;
   if (!SaveChipFile(dir_, flash)) {
@@ -46,4 +50,30 @@ bool BoardSession::FlushTrace(std::string* error) {
     return false;
   }
   return true;
+}
+
+void BoardSession::LookAtSocket() {
+  if (!socket_) return;
+  std::string bytes;
+  const uint32_t size = settings_.part->size;
+  if (ReadFileToString(dir_ / kBoardChipFileName, &bytes, size) !=
+          ReadResult::kRead ||
+      bytes.size() != size) {
+    SetChipInSocket(false);
+    return;
+  }
+  const std::vector<uint8_t> flash(bytes.begin(), bytes.end());
+  if (!chip_in_socket_ || flash != saved_) {
+    board_.SetFlash(flash);
+    saved_ = flash;
+  }
+  SetChipInSocket(true);
+}
+
+void BoardSession::SetChipInSocket(bool in) {
+  if (in == chip_in_socket_) return;
+  chip_in_socket_ = in;
+  BoardSettings settings = settings_;
+  settings.chip_present = settings_.chip_present && in;
+  board_.SetSettings(settings);
 }

@@ -20,9 +20,11 @@ class BoardSession {
  public:
   // Loads the board from `dir`, its chip timed by `clock` (which must
   // outlive the session). Null, with the reason in *error, when the
-  // settings or chip file cannot be used.
+  // settings or chip file cannot be used. With `socket`, the chip file is
+  // the board's socket (LookAtSocket), and a missing one an empty socket.
   static std::unique_ptr<BoardSession> Open(const FilePath& dir, Clock* clock,
-                                            std::string* error);
+                                            std::string* error,
+                                            bool socket = false);
 
   SimBoard& board() { return board_; }
   const FilePath& dir() const { return dir_; }
@@ -33,8 +35,15 @@ class BoardSession {
 
   // Writes the chip file when the chip changed since it was loaded or last
   // saved. False, with the reason in *error, when it could not be written;
-  // the old file then stays.
+  // the old file then stays. An empty socket saves nothing.
   bool SaveChipIfChanged(std::string* error);
+
+  // A socket's chip follows the chip file, looked at between operations:
+  // a missing file (or one without the part's bytes) empties the socket,
+  // whose data lines then float high; a file whose bytes differ from those
+  // last loaded or saved, or any file after an empty socket, is a new chip
+  // with those bytes. Does nothing for a board opened without `socket`.
+  void LookAtSocket();
 
   // Appends the trace lines gathered since the last call to the trace
   // file, if one is set. False, with the reason in *error, on failure.
@@ -44,7 +53,12 @@ class BoardSession {
   BoardSession(const FilePath& dir, Clock* clock,
                const BoardSettings& settings);
 
+  void SetChipInSocket(bool in);
+
   FilePath dir_;
+  BoardSettings settings_;
+  bool socket_ = false;
+  bool chip_in_socket_ = true;
   FilePath trace_path_;
   Trace trace_;
   SimBoard board_;
