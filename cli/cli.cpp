@@ -5,9 +5,12 @@
 #include <memory>
 
 #include "base/format.h"
+#include "chip/failure_analysis.h"
 #include "chip/parts.h"
+#include "cli/failure_words.h"
 #include "cli/options.h"
 #include "cli/progress_display.h"
+#include "cli/selftest.h"
 #include "config/port_config.h"
 #include "detect/hardware_scan.h"
 #include "image/image_file.h"
@@ -254,6 +257,12 @@ int Run::Verdict(const OperationResult& r, const std::string& summary,
   if (!o_.quiet || !r.failures.empty()) {
     Summary() << summary;
     List(r.failures, expected_word, actual_word);
+    // What the failures point at, over the bytes wanted: the file's, or
+    // FF for a blank check.
+    const bool file = o_.command == "write" || o_.command == "verify";
+    Summary() << DescribeFailures(AnalyseFailures(
+        r.failures, file ? image_.bytes
+                         : std::vector<uint8_t>(r.handled, 0xFF)));
   }
   if (!r.unstable.empty()) {
     Summary() << Format("%zu addresses read differently twice: %s\n",
@@ -270,6 +279,8 @@ int Run::Operate() {
   if (refused) return Fail(kExitNoAccess, kRefusedPorts);
   const std::string& command = o_.command;
   if (command == "signature") return ShowSignature(signature, unstable);
+  if (command == "selftest")
+    return RunSelfTest(*session_, signature, unstable, o_, env_);
   if (unstable && !o_.force) {
     return Fail(kExitChipFailed, "the signature read differently twice: " +
                                      std::string(kCheckTheBoard) +

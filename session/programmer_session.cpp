@@ -143,6 +143,10 @@ std::unique_ptr<BoardLock> ProgrammerSession::ClaimBoard(
                     clock_, wait_ms, stop, why);
 }
 
+std::unique_ptr<LineCheck> ProgrammerSession::CheckLines() {
+  return std::make_unique<LineCheck>(port_, link_->clock(), ports_);
+}
+
 OperationResult ProgrammerSession::Erase(ProgressSink& sink) {
   return ::Erase(*link_, sink);
 }
