@@ -37,6 +37,11 @@ class BringUpTest : public ::testing::Test {
     args.insert(args.end(), {"--sim", P("board")});
     if (args[0] == "selftest")
       args.insert(args.end(), {"--trace", P("trace.txt")});
+    return Exec(args, in);
+  }
+  // Runs `args` as they are (no port access is given).
+  Result Exec(const std::vector<std::string>& args,
+              const std::string& in = "") {
     std::istringstream input(in);
     std::ostringstream out, err;
     CliEnv env;
@@ -245,6 +250,29 @@ TEST_F(BringUpTest, FailuresNameTheLineTheyPointAt) {
   Spill(dir_ / "board/simchip.bin", std::string(4096, '\xFF'));
   const Result r = Run("", {"write", P("image.bin")});
   EXPECT_EQ("write: 4096 bytes programmed, 0 skipped, 0 failed\n", r.out);
+}
+
+// The line check's options and the port library's, refused before any
+// port is touched.
+TEST_F(BringUpTest, RefusedUsage) {
+  const struct Case {
+    std::vector<std::string> args;
+    const char* said;
+  } cases[] = {
+      {{"selftest", "--hold", "x"}, "--hold: expected seconds from 0 to 3600"},
+      {{"selftest", "--hold", "3601"}, "--hold: expected seconds"},
+      {{"erase", "--hold", "1"}, "--hold goes with selftest"},
+      {{"erase", "--control"}, "--control goes with selftest"},
+      {{"signature", "--port-library", "x.dll", "--sim", "b"},
+       "--port-library drives real ports, not --sim"},
+      {{"signature", "--port-library", "x.dll"},
+       "--port-library: only the Windows builds load"},
+  };
+  for (const Case& c : cases) {
+    const Result r = Exec(c.args);
+    EXPECT_EQ(2, r.code) << c.said;
+    EXPECT_NE(std::string::npos, r.err.find(c.said)) << r.err;
+  }
 }
 
 }  // namespace

@@ -200,8 +200,10 @@ int Run::Open() {
     session_ = ProgrammerSession::Simulated(sim_dir, setup, &why);
     if (session_ == nullptr) return Fail(kExitBadUsage, why);
   } else {
-    if (env_.open_real_port) real_port_ = env_.open_real_port(&why);
+    if (env_.open_real_port)
+      real_port_ = env_.open_real_port(o_.port_library.value_or(""), &why);
     if (real_port_ == nullptr) return Fail(kExitNoAccess, why);
+    if (!why.empty() && !o_.quiet) *env_.err << "tarnwick: " << why << "\n";
     session_ = std::make_unique<ProgrammerSession>(real_port_.get(), setup);
   }
   if (env_.hold_fine_clock) fine_clock_ = env_.hold_fine_clock();
@@ -445,6 +447,11 @@ int RunCli(const std::vector<std::string>& args, CliEnv& env) {
     }
     *env.out << FormatHardwareScan(ScanHardware(env.system_root));
     return kExitOk;
+  }
+  if (options.port_library && !env.loads_port_library) {
+    *env.err << "tarnwick: --port-library: only the Windows builds load a "
+                "port-access library\n";
+    return kExitBadUsage;
   }
   Run run(options, env);
   return run.Go();

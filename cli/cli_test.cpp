@@ -48,7 +48,7 @@ class CliTest : public ::testing::Test {
     env.err_is_terminal = terminal;
     env.clock = &clock_;
     env.interrupted = &clock_.interrupted;
-    env.open_real_port = [this](std::string*) {
+    env.open_real_port = [this](const std::string&, std::string*) {
       return std::make_unique<LinuxPortIo>(&io_, system_.root);
     };
     env.can_find_ports = !sim;

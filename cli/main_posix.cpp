@@ -24,7 +24,7 @@ void OnStopSignal(int signal) {
   interrupted = true;
 }
 
-std::unique_ptr<PortIo> OpenRealPort(std::string*) {
+std::unique_ptr<PortIo> OpenRealPort(const std::string&, std::string*) {
   return std::make_unique<LinuxPortIo>(RealPortInstructions());
 }
 

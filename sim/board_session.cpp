@@ -17,7 +17,7 @@ std::unique_ptr<BoardSession> BoardSession::Open(const FilePath& dir,
 
 BoardSession::BoardSession(const FilePath& dir, Clock* clock,
                            const BoardSettings& settings)
-    : dir_(dir), board_(clock, settings) {
+    : dir_(dir), settings_(settings), board_(clock, settings) {
   if (!settings.trace_file.empty()) {
     // An absolute name replaces the folder.
     trace_path_ = dir / PathFromUtf8(settings.trace_file);

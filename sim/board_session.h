@@ -25,6 +25,8 @@ class BoardSession {
                                             std::string* error);
 
   SimBoard& board() { return board_; }
+  // The settings the board was loaded with.
+  const BoardSettings& settings() const { return settings_; }
   const FilePath& dir() const { return dir_; }
 
   // The settings' trace file (relative names are taken from the board's
@@ -45,6 +47,7 @@ class BoardSession {
                const BoardSettings& settings);
 
   FilePath dir_;
+  BoardSettings settings_;
   FilePath trace_path_;
   Trace trace_;
   SimBoard board_;
