@@ -39,7 +39,7 @@ Examples:
   tarnwick read - --format srec | less   the chip as S-records
   tarnwick write ./-odd-name.bin         a file whose name begins with -
   tarnwick erase --rtl-base e800 --epp-port 278
-  tarnwick selftest --hold 5             each line of an empty socket's board
+  tarnwick selftest --hold 5            each line of an empty socket's board
                                         in turn, for an LED or a meter
   sudo tarnwick ports                   what the card and port are (Linux)
 
@@ -153,7 +153,8 @@ bool ParseCliOptions(const std::vector<std::string>& args, std::ostream& out,
                "write: program every byte of the image without erasing, "
                "as the desktop program does");
   app.add_flag("--force", o->force,
-               "Go on although no chip answers or its signature is unknown");
+               "Go on although no chip answers or its signature is unknown "
+               "(selftest: although a chip answers)");
   app.add_flag("-q,--quiet", o->quiet,
                "No progress and no summary when all is well");
 
