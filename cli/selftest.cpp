@@ -133,6 +133,7 @@ int SelfTest::Go(const Signature& s, bool unstable) {
 
 int SelfTest::Wait() {
   if (!o_.hold_seconds) {
+    if (Interrupted()) return kExitInterrupted;
     std::string line;
     const bool got = static_cast<bool>(std::getline(*env_.in, line));
     if (Interrupted()) return kExitInterrupted;
