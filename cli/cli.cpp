@@ -10,7 +10,7 @@
 #include "cli/failure_words.h"
 #include "cli/options.h"
 #include "cli/progress_display.h"
-#include "cli/selftest.h"
+#include "cli/board_check.h"
 #include "config/port_config.h"
 #include "detect/hardware_scan.h"
 #include "image/image_file.h"

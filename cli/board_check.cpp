@@ -1,4 +1,4 @@
-#include "cli/selftest.h"
+#include "cli/board_check.h"
 
 #include <memory>
 #include <string>

@@ -1,5 +1,5 @@
-#ifndef TARNWICK_CLI_SELFTEST_H_
-#define TARNWICK_CLI_SELFTEST_H_
+#ifndef TARNWICK_CLI_BOARD_CHECK_H_
+#define TARNWICK_CLI_BOARD_CHECK_H_
 
 #include "chip/parts.h"
 #include "cli/cli.h"
@@ -17,4 +17,4 @@
 int RunSelfTest(ProgrammerSession& session, const Signature& signature,
                 bool unstable, const CliOptions& options, CliEnv& env);
 
-#endif  // TARNWICK_CLI_SELFTEST_H_
+#endif  // TARNWICK_CLI_BOARD_CHECK_H_
