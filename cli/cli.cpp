@@ -5,7 +5,10 @@
 #include <memory>
 
 #include "base/format.h"
+#include "chip/failure_analysis.h"
 #include "chip/parts.h"
+#include "cli/board_check.h"
+#include "cli/failure_words.h"
 #include "cli/options.h"
 #include "cli/progress_display.h"
 #include "config/port_config.h"
@@ -197,8 +200,10 @@ int Run::Open() {
     session_ = ProgrammerSession::Simulated(sim_dir, setup, &why);
     if (session_ == nullptr) return Fail(kExitBadUsage, why);
   } else {
-    if (env_.open_real_port) real_port_ = env_.open_real_port(&why);
+    if (env_.open_real_port)
+      real_port_ = env_.open_real_port(o_.port_library.value_or(""), &why);
     if (real_port_ == nullptr) return Fail(kExitNoAccess, why);
+    if (!why.empty() && !o_.quiet) *env_.err << "tarnwick: " << why << "\n";
     session_ = std::make_unique<ProgrammerSession>(real_port_.get(), setup);
   }
   if (env_.hold_fine_clock) fine_clock_ = env_.hold_fine_clock();
@@ -254,6 +259,12 @@ int Run::Verdict(const OperationResult& r, const std::string& summary,
   if (!o_.quiet || !r.failures.empty()) {
     Summary() << summary;
     List(r.failures, expected_word, actual_word);
+    // What the failures point at, over the bytes wanted: the file's, or
+    // FF for a blank check.
+    const bool file = o_.command == "write" || o_.command == "verify";
+    Summary() << DescribeFailures(AnalyseFailures(
+        r.failures, file ? image_.bytes
+                         : std::vector<uint8_t>(r.handled, 0xFF)));
   }
   if (!r.unstable.empty()) {
     Summary() << Format("%zu addresses read differently twice: %s\n",
@@ -270,6 +281,8 @@ int Run::Operate() {
   if (refused) return Fail(kExitNoAccess, kRefusedPorts);
   const std::string& command = o_.command;
   if (command == "signature") return ShowSignature(signature, unstable);
+  if (command == "selftest")
+    return RunSelfTest(*session_, signature, unstable, o_, env_);
   if (unstable && !o_.force) {
     return Fail(kExitChipFailed, "the signature read differently twice: " +
                                      std::string(kCheckTheBoard) +
@@ -434,6 +447,11 @@ int RunCli(const std::vector<std::string>& args, CliEnv& env) {
     }
     *env.out << FormatHardwareScan(ScanHardware(env.system_root));
     return kExitOk;
+  }
+  if (options.port_library && !env.loads_port_library) {
+    *env.err << "tarnwick: --port-library: only the Windows builds load a "
+                "port-access library\n";
+    return kExitBadUsage;
   }
   Run run(options, env);
   return run.Go();

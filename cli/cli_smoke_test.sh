@@ -24,9 +24,10 @@ check() {  # check WHAT GOT WANT
     echo "FAILED: $1"; echo "  got:  $2"; echo "  want: $3"; failed=1; fi
 }
 
-out=$(wine_run 1252 60 ./tarnwick-cli.exe signature 2>&1 | tr -d '\r')
+out=$(wine_run 1252 60 ./tarnwick-cli.exe signature 2>err.txt | tr -d '\r')
 check "signature through WINIO.dll" "$out" \
   "$(printf '30H=1E,\t31H=51,\t32H=FF\n89C51: 4 KB of flash, programmed at 12 V')"
+check "the library named" "$(grep -c 'ports through .*WINIO.dll (WinIo)' err.txt)" 1
 
 printf ':0300000002003BC0\r\n:04003B00E4F5A02226\r\n:00000001FF\r\n' \
   > "固件_한국.hex"
@@ -59,5 +60,5 @@ wait "$first"
 check "the first program's write" "$?:$(tr -d '\r' <first.txt)" "0:"
 check "a third that waits" "$out" "verify: 4096 bytes compared, 0 differ"
 
-[ $failed -eq 0 ] && echo "6 passed, 0 failed" || echo "failed"
+[ $failed -eq 0 ] && echo "7 passed, 0 failed" || echo "failed"
 exit $failed

@@ -14,6 +14,7 @@
 #include "link/linux_port_io.h"
 #include "testing/board_rig.h"
 #include "testing/fake_system.h"
+#include "testing/interrupting_clock.h"
 #include "testing/recording_instructions.h"
 
 namespace {
@@ -24,14 +25,7 @@ namespace {
 // recorded instructions and a fake system.
 class CliTest : public ::testing::Test {
  protected:
-  struct Clock : VirtualClock {
-    uint64_t interrupt_at_us = UINT64_MAX;
-    std::atomic<bool> interrupted{false};
-    void SleepMs(uint32_t ms) override {
-      VirtualClock::SleepMs(ms);
-      interrupted = interrupted || NowUs() >= interrupt_at_us;
-    }
-  };
+  using Clock = InterruptingClock;
   struct Result {
     int code;
     std::string out, err;
@@ -48,7 +42,7 @@ class CliTest : public ::testing::Test {
     env.err_is_terminal = terminal;
     env.clock = &clock_;
     env.interrupted = &clock_.interrupted;
-    env.open_real_port = [this](std::string*) {
+    env.open_real_port = [this](const std::string&, std::string*) {
       return std::make_unique<LinuxPortIo>(&io_, system_.root);
     };
     env.can_find_ports = !sim;

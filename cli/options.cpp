@@ -39,24 +39,30 @@ Examples:
   tarnwick read - --format srec | less   the chip as S-records
   tarnwick write ./-odd-name.bin         a file whose name begins with -
   tarnwick erase --rtl-base e800 --epp-port 278
+  tarnwick selftest --hold 5            each line of an empty socket's board
+                                        in turn, for an LED or a meter
   sudo tarnwick ports                   what the card and port are (Linux)
 
 Without --sim, --config or the port flags, tarnwick on Linux uses the one
 RTL8139 card and the one parallel port the system lists (see `ports`), and
-on Windows the defaults C000 and 378, through the WINIO.dll beside it.
+on Windows the defaults C000 and 378, through the port-access library beside
+it: WINIO.dll, else inpoutx64.dll (64-bit) or inpout32.dll (32-bit), unless
+--port-library names one.
 
 Exit codes:
   0    success
-  1    the chip did not verify, compare or blank-check
+  1    the chip did not verify, compare or blank-check; selftest: a data
+       line that did not read back as driven
   2    bad usage, or a bad, unreadable or unwritable file
   3    no port access, no chip answering, or the board held by another
-       program
+       program; selftest: a chip answering
   129, 130, 131, 141, 143
        stopped by a signal (hang-up, Ctrl-C, quit, broken pipe,
        termination) at the next address: 128 + the signal's number)";
 
 constexpr const char* kCommandNames[] = {
-    "read", "write", "verify", "erase", "signature", "blank-check", "ports"};
+    "read",      "write",       "verify", "erase",
+    "signature", "blank-check", "ports",  "selftest"};
 
 // The first word of `args` that is neither an option nor an option's value:
 // the command the user meant. Empty when there is none.
@@ -97,7 +103,8 @@ bool ParseCliOptions(const std::vector<std::string>& args, std::ostream& out,
   // Options of the program may follow the command as well.
   app.fallthrough();
 
-  std::string sim, config, rtl, epp, part, log, trace, format, wait;
+  std::string sim, config, rtl, epp, part, log, trace, format, wait, hold,
+      library;
   app.add_option("--sim", sim,
                  "Drive the simulated board whose chip and settings are kept "
                  "in DIR (simchip.bin, simboard.ini), instead of real ports")
@@ -131,11 +138,23 @@ bool ParseCliOptions(const std::vector<std::string>& args, std::ostream& out,
                  "When another program holds the board, wait up to SECONDS "
                  "for it instead of stopping at once")
       ->type_name("SECONDS");
+  app.add_option("--hold", hold,
+                 "selftest: hold each line SECONDS, instead of until Enter")
+      ->type_name("SECONDS");
+  app.add_flag("--control", o->control,
+               "selftest: switch the programming voltage (control bit 2) on "
+               "too, in the last step");
+  app.add_option("--port-library", library,
+                 "Windows: reach the ports through the library NAME "
+                 "(WINIO.dll, inpoutx64.dll, inpout32.dll), in the "
+                 "program's folder unless NAME is a path")
+      ->type_name("NAME");
   app.add_flag("--no-erase", o->no_erase,
                "write: program every byte of the image without erasing, "
                "as the desktop program does");
   app.add_flag("--force", o->force,
-               "Go on although no chip answers or its signature is unknown");
+               "Go on although no chip answers or its signature is unknown "
+               "(selftest: although a chip answers)");
   app.add_flag("-q,--quiet", o->quiet,
                "No progress and no summary when all is well");
 
@@ -158,6 +177,11 @@ bool ParseCliOptions(const std::vector<std::string>& args, std::ostream& out,
       {"ports",
        "List the RTL8139 cards and parallel ports the system has, and the "
        "start.ini that selects them (Linux)",
+       false},
+      {"selftest",
+       "With an empty socket: hold every line the program drives, one at a "
+       "time, for an LED or a meter (Enter goes on, or --hold), then read "
+       "the data lines back many times",
        false},
   };
   static_assert(sizeof commands / sizeof commands[0] ==
@@ -190,7 +214,7 @@ bool ParseCliOptions(const std::vector<std::string>& args, std::ostream& out,
                   "; the commands are:" + list);
     }
     if (known && word != "ports" && word != "erase" && word != "signature" &&
-        word != "blank-check" && dynamic_cast<const CLI::RequiredError*>(&e)) {
+        word != "blank-check" && word != "selftest" && dynamic_cast<const CLI::RequiredError*>(&e)) {
       for (const std::string& arg : args) {
         if (arg.size() > 1 && arg[0] == '-' &&
             app.get_option_no_throw(arg.substr(0, arg.find('='))) == nullptr &&
@@ -211,7 +235,7 @@ bool ParseCliOptions(const std::vector<std::string>& args, std::ostream& out,
   // An option given with an empty value is a mistake, not an absence.
   for (const char* name : {"--sim", "--config", "--rtl-base", "--epp-port",
                            "--part", "--log", "--trace", "--format",
-                           "--wait"}) {
+                           "--wait", "--hold", "--port-library"}) {
     const CLI::Option* option = app.get_option(name);
     if (option->count() > 0 && option->as<std::string>().empty())
       return fail(std::string(name) + ": the value is empty");
@@ -256,6 +280,21 @@ bool ParseCliOptions(const std::vector<std::string>& args, std::ostream& out,
       return fail("--wait: expected seconds from 0 to 86400, not \"" + wait +
                   "\"");
     o->wait_seconds = seconds;
+  }
+  if (!hold.empty()) {
+    char* end = nullptr;
+    const double seconds = std::strtod(hold.c_str(), &end);
+    if (*end != '\0' || !(seconds >= 0) || seconds > 3600)
+      return fail("--hold: expected seconds from 0 to 3600, not \"" + hold +
+                  "\"");
+    o->hold_seconds = seconds;
+  }
+  if ((o->hold_seconds || o->control) && o->command != "selftest")
+    return fail(std::string(o->control ? "--control" : "--hold") +
+                " goes with selftest");
+  if (!library.empty()) {
+    if (!sim.empty()) return fail("--port-library drives real ports, not --sim");
+    o->port_library = library;
   }
   if (!sim.empty()) o->sim_dir = sim;
   if (!config.empty()) o->config = config;

@@ -13,7 +13,7 @@
 // The command line as given.
 struct CliOptions {
   std::string command;  // read, write, verify, erase, signature, blank-check,
-                        // ports
+                        // ports, selftest
   std::string file;     // read, write, verify: the image file (UTF-8);
                         // "-" for standard input or output
   std::optional<std::string> sim_dir;
@@ -25,6 +25,9 @@ struct CliOptions {
   std::optional<std::string> trace;
   ImageFormat format = ImageFormat::kAuto;  // --format
   std::optional<double> wait_seconds;       // --wait: for a busy board
+  std::optional<double> hold_seconds;  // --hold: selftest's time per line
+  bool control = false;  // --control: selftest switches on the voltage too
+  std::optional<std::string> port_library;  // --port-library (Windows)
   bool no_erase = false;
   bool force = false;
   bool quiet = false;

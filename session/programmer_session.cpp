@@ -168,6 +168,10 @@ std::unique_ptr<BoardLock> ProgrammerSession::ClaimBoard(
                     clock_, wait_ms, stop, why);
 }
 
+std::unique_ptr<LineCheck> ProgrammerSession::CheckLines() {
+  return std::make_unique<LineCheck>(port_, link_->clock(), ports_);
+}
+
 OperationResult ProgrammerSession::Erase(ProgressSink& sink) {
   SimulatedOperation operation(board_.get());
   return ::Erase(*link_, sink);

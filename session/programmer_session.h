@@ -15,6 +15,7 @@
 #include "chip/parts.h"
 #include "chip/write_image.h"
 #include "link/board_ports.h"
+#include "link/line_check.h"
 #include "link/port_io.h"
 #include "link/programmer_link.h"
 #include "link/trace.h"
@@ -100,6 +101,11 @@ class ProgrammerSession {
   OperationResult Verify(const std::vector<uint8_t>& image, ProgressSink& sink);
   OperationResult BlankCheck(uint32_t size, ProgressSink& sink);
   OperationResult Erase(ProgressSink& sink);
+
+  // A check of the board's lines (link/line_check.h) through this
+  // session's port access, traced as the cycles are; it must end before
+  // Close.
+  std::unique_ptr<LineCheck> CheckLines();
 
   // Writes `image` from address 0 (chip/write_image.h). With `log`, it gets
   // its start line first, a line for each address that never verified when

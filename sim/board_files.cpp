@@ -33,6 +33,30 @@ std::vector<std::string> Split(const std::string& text, char separator) {
   }
 }
 
+// A line number, decimal, from 0 to `last`.
+bool ParseLine(const std::string& text, int last, int* line) {
+  if (text.empty() || text.size() > 2 ||
+      text.find_first_not_of("0123456789") != std::string::npos)
+    return false;
+  *line = std::stoi(text);
+  return *line <= last;
+}
+
+// "line:level" (level 0 or 1) of a line from 0 to `last`.
+bool ParseHeldLine(const std::string& value, int last, HeldLine* held,
+                   std::string* why) {
+  const std::vector<std::string> parts = Split(value, ':');
+  if (parts.size() != 2 || !ParseLine(parts[0], last, &held->line) ||
+      (parts[1] != "0" && parts[1] != "1")) {
+    *why = Format("expected line:level, a line from 0 to %d and a level 0 "
+                  "or 1", last);
+    held->line = -1;
+    return false;
+  }
+  held->high = parts[1] == "1";
+  return true;
+}
+
 // Applies one "key = value" setting; false with the reason otherwise.
 bool ApplySetting(const std::string& key, const std::string& value,
                   BoardSettings* s, std::string* why) {
@@ -95,6 +119,25 @@ bool ApplySetting(const std::string& key, const std::string& value,
       *why = "expected 89c51 or 89c52";
       return false;
     }
+  } else if (key == "stuck_data_line") {
+    return ParseHeldLine(value, 7, &s->stuck_data_line, why);
+  } else if (key == "stuck_address_line") {
+    return ParseHeldLine(value, 13, &s->stuck_address_line, why);
+  } else if (key == "swapped_address_lines") {
+    const std::vector<std::string> parts = Split(value, ':');
+    int* lines = s->swapped_address_lines;
+    if (parts.size() != 2 || !ParseLine(parts[0], 13, &lines[0]) ||
+        !ParseLine(parts[1], 13, &lines[1]) || lines[0] == lines[1]) {
+      *why = "expected two different address lines from 0 to 13, as 8:9";
+      lines[0] = lines[1] = -1;
+      return false;
+    }
+  } else if (key == "driver") {
+    if (value != "starts" && value != "fails") {
+      *why = "expected starts or fails";
+      return false;
+    }
+    s->driver_starts = value == "starts";
   } else if (key == "trace") {
     s->trace_file = value;
   } else {

@@ -23,9 +23,16 @@
 //   lines = settle           or noisy: no two reads of the data lines agree
 //   stuck = 123:01:80        address:zeros:ones, bits that always read 0 or
 //                            1 at that address (repeatable, one per address)
+//   stuck_data_line = 3:0    data line 3 reads and programs as 0 at every
+//                            address (line:level, level 0 or 1)
+//   stuck_address_line = 11:0  the chip sees address line 11 at 0 always
+//   swapped_address_lines = 8:9  address lines 8 and 9 reach each other's pin
+//   driver = starts          or fails: the simulated port-access libraries
+//                            refuse port access, as one whose driver did not
+//                            start
 //   trace = trace.txt        file the trace is appended to, relative to the
 //                            directory; empty for none
-// A missing key keeps its default (as above, with no stuck bits and no
+// Line numbers are decimal. A missing key keeps its default (as above, with no stuck bits and no
 // trace). Unknown keys and bad values are errors.
 constexpr char kBoardSettingsFileName[] = "simboard.ini";
 

@@ -27,6 +27,8 @@ class BoardSession {
                                             bool socket = false);
 
   SimBoard& board() { return board_; }
+  // The settings the board was loaded with.
+  const BoardSettings& settings() const { return settings_; }
   const FilePath& dir() const { return dir_; }
 
   // The settings' trace file (relative names are taken from the board's
