@@ -82,10 +82,11 @@ bool RecordImage::Put(uint64_t address, const uint8_t* data, size_t count,
   std::vector<uint8_t>& bytes = image_.bytes;
   for (size_t i = 0; i < count; ++i, ++address) {
     if (address >= bytes.size()) {
-      *what = Format("byte at address %04llX is beyond the %llu-byte chip",
-                     static_cast<unsigned long long>(address),
-                     static_cast<unsigned long long>(bytes.size()));
-      return false;
+      if (image_.beyond_line == 0) {
+        image_.beyond_line = line;
+        image_.beyond_address = address;
+      }
+      continue;
     }
     if (image_.line_of[address] != 0 && bytes[address] != data[i]) {
       *what = Format("address %04llX is given twice with different data "

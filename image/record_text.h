@@ -73,9 +73,10 @@ class RecordImage {
  public:
   explicit RecordImage(uint32_t chip_size);
 
-  // Puts `count` bytes from `address` on, given by line `line`. False, with
-  // *what saying why, when one lies beyond the chip or an address is given
-  // twice with different data.
+  // Puts `count` bytes from `address` on, given by line `line`. A byte
+  // beyond the chip is not kept; the first such is noted (beyond_line).
+  // False, with *what saying why, when an address is given twice with
+  // different data.
   bool Put(uint64_t address, const uint8_t* data, size_t count, int line,
            std::string* what);
 
