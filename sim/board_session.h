@@ -10,17 +10,20 @@
 #include "base/file.h"
 #include "sim/sim_board.h"
 #include "link/trace.h"
+#include "link/trace_file.h"
 
 // A simulated board kept in a folder (sim/board_files.h): its settings and
-// chip are loaded from there, and the chip is saved back and the trace
-// appended to the settings' trace file when the session says so. Both the
+// chip are loaded from there, and the chip is saved back when the session
+// says so. Its trace, when the settings name a file, is appended to it as
+// the board runs (in blocks; FlushTrace writes the rest). Both the
 // simulated WINIO.dll and the command line's --sim run a board this way.
 // Not thread-safe; the board itself is.
 class BoardSession {
  public:
   // Loads the board from `dir`, its chip timed by `clock` (which must
   // outlive the session). Null, with the reason in *error, when the
-  // settings or chip file cannot be used.
+  // settings or chip file cannot be used, or the settings' trace file is
+  // one of them.
   static std::unique_ptr<BoardSession> Open(const FilePath& dir, Clock* clock,
                                             std::string* error);
 
@@ -36,8 +39,8 @@ class BoardSession {
   // the old file then stays.
   bool SaveChipIfChanged(std::string* error);
 
-  // Appends the trace lines gathered since the last call to the trace
-  // file, if one is set. False, with the reason in *error, on failure.
+  // Appends the trace lines held back to the trace file, if one is set.
+  // False, with the reason in *error, when a write to it has failed.
   bool FlushTrace(std::string* error);
 
  private:
@@ -46,6 +49,7 @@ class BoardSession {
 
   FilePath dir_;
   FilePath trace_path_;
+  std::unique_ptr<TraceFile> trace_file_;
   Trace trace_;
   SimBoard board_;
   std::vector<uint8_t> saved_;  // the chip as last loaded or saved
