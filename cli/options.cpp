@@ -132,7 +132,8 @@ bool ParseCliOptions(const std::vector<std::string>& args, std::ostream& out,
       wait;
   app.add_option("--sim", sim,
                  "Drive the simulated board whose chip and settings are kept "
-                 "in DIR (simchip.bin, simboard.ini), instead of real ports")
+                 "in DIR (simchip.bin, simboard.ini), instead of real ports; "
+                 "a folder, made when missing")
       ->type_name("DIR");
   app.add_option("--config", config,
                  "Read the two port addresses from FILE, a start.ini "
@@ -146,7 +147,8 @@ bool ParseCliOptions(const std::vector<std::string>& args, std::ostream& out,
       ->type_name("HEX");
   app.add_option("--part", part,
                  "89c51 (4 KB) or 89c52 (8 KB), instead of the part the "
-                 "signature names")
+                 "signature names (refused when it names the other, unless "
+                 "--force)")
       ->type_name("PART");
   app.add_option("--log", log,
                  "write: keep the bad-block log (the desktop program's "
