@@ -72,11 +72,12 @@ SaveResult WriteStringToFileSafely(const FilePath& path,
 }
 
 bool CanWriteFile(const FilePath& path, bool replace, std::string* why) {
-  const FilePath target = FollowLinks(path);
+  // The system follows links itself where the file exists (/dev/stdout
+  // included); a missing one is made where its links lead.
   std::error_code ec;
   const std::filesystem::file_type type =
-      std::filesystem::status(target, ec).type();
-  FilePath folder = target.parent_path();
+      std::filesystem::status(path, ec).type();
+  FilePath folder = FollowLinks(path).parent_path();
   if (folder.empty()) folder = ".";
   if (type == std::filesystem::file_type::directory) {
     *why = "it is a folder";
@@ -93,7 +94,7 @@ bool CanWriteFile(const FilePath& path, bool replace, std::string* why) {
     *why = ec.message();
     return false;
   }
-  if (!MayWriteInto(target, why)) return false;
+  if (!MayWriteInto(path, why)) return false;
   return !replace || type != std::filesystem::file_type::regular ||
          MayMakeFilesIn(folder, why);
 }

@@ -253,41 +253,6 @@ TEST(FileTest, SameFileByAnyName) {
   EXPECT_FALSE(IsRegularOrMissing("/dev/null"));
 }
 
-// Whether a file could be written, told without changing anything.
-TEST(FileTest, CanWriteFileChangesNothing) {
-  const fs::path dir = FreshDir();
-  Spill(dir / "locked" / "mine.bin", "old");
-  ASSERT_EQ(0, chown((dir / "locked" / "mine.bin").c_str(), 65534, 65534));
-  ASSERT_EQ(0, chmod((dir / "locked").c_str(), 0755));
-  Spill(dir / "theirs.bin", "old");
-  std::string why;
-  EXPECT_FALSE(CanWriteFile(dir, false, &why));
-  EXPECT_EQ("it is a folder", why);
-  EXPECT_FALSE(CanWriteFile(dir / "no" / "x.bin", false, &why));
-  EXPECT_EQ("there is no folder " + (dir / "no").string(), why);
-  EXPECT_TRUE(CanWriteFile(dir / "new.bin", true, &why));
-  EXPECT_TRUE(CanWriteFile("/dev/null", true, &why));
-  // As another user: its own file in a folder it may not change can be
-  // written into but not replaced; the files of others not at all.
-  EXPECT_EQ(0, InChild([&] {
-              if (!BecomeNobody()) return 1;
-              std::string w;
-              const fs::path mine = dir / "locked" / "mine.bin";
-              return (CanWriteFile(mine, false, &w) ? 0 : 2) +
-                     (CanWriteFile(mine, true, &w) ? 4 : 0) +
-                     (CanWriteFile(dir / "theirs.bin", false, &w) ? 8 : 0) +
-                     (CanWriteFile(dir / "locked" / "new.bin", false, &w) ? 16
-                                                                          : 0);
-            }));
-  EXPECT_EQ("old", Slurp(dir / "theirs.bin"));
-  EXPECT_EQ((std::vector<std::string>{"locked", "theirs.bin"}),
-            [&] {
-              std::vector<std::string> names = Names(dir);
-              std::sort(names.begin(), names.end());
-              return names;
-            }());
-}
-
 TEST(FileTest, CreateAndAppend) {
   const fs::path dir = FreshDir("file_append");
   FileHandle f = CreateFileAlways(dir / "log.txt");
