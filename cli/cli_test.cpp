@@ -394,16 +394,20 @@ TEST_F(CliTest, EveryBackupComesBack) {
       {"", Pattern(4096)},
       {"part = 89c52", Pattern(8192)},
   };
-  const char* names[] = {"b.hex", "b.ihx", "b.ihex", "b.s19", "b.s28",
-                         "b.s37", "b.srec", "b.mot", "b.bin", "b.raw",
-                         "b.img", "b.dat"};
+  // Each name, and the first character of the file read into it ('\0':
+  // raw, the chip's first byte).
+  const std::pair<const char*, char> names[] = {
+      {"b.hex", ':'},  {"b.ihx", ':'}, {"b.ihex", ':'}, {"b.s19", 'S'},
+      {"b.s28", 'S'},  {"b.s37", 'S'}, {"b.srec", 'S'}, {"b.mot", 'S'},
+      {"b.bin", '\0'}, {"b.raw", '\0'}, {"b.img", '\0'}, {"b.dat", '\0'}};
   for (const auto& chip : chips) {
     Spill(dir_ / "board/simboard.ini", chip.board);
-    for (const char* name : names) {
+    for (const auto& [name, lead] : names) {
       SCOPED_TRACE(std::string(name) + " of " + chip.chip.substr(0, 2));
       Spill(dir_ / "board/simchip.bin", chip.chip);
       Result r = Run({"read", P(name), "-q"});
       ASSERT_EQ(0, r.code) << r.err;
+      EXPECT_EQ(lead != '\0' ? lead : chip.chip[0], Slurp(dir_ / name)[0]);
       r = Run({"verify", P(name)});
       EXPECT_EQ(0, r.code) << r.out << r.err;
       EXPECT_NE(std::string::npos,
