@@ -112,7 +112,8 @@ bool SameFile(const FilePath& a, const FilePath& b) {
 
 bool IsRegularOrMissing(const FilePath& path) {
   std::error_code ec;
-  const std::filesystem::file_type type = std::filesystem::status(path, ec).type();
+  const std::filesystem::file_type type =
+      std::filesystem::status(path, ec).type();
   return type == std::filesystem::file_type::regular ||
          type == std::filesystem::file_type::not_found;
 }

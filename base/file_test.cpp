@@ -202,7 +202,8 @@ TEST(FileTest, SafeWriteKeepsPermissionsAndCutsHardLinks) {
 // working folder and TMPDIR: a rename does not cross file systems.
 TEST(FileTest, SafeWriteOnAnotherFileSystemThanTheTemporaryFolder) {
   const fs::path here = FreshDir();
-  const fs::path there = Format("/dev/shm/tarnwick-%ld", static_cast<long>(getpid()));
+  const fs::path there =
+      Format("/dev/shm/tarnwick-%ld", static_cast<long>(getpid()));
   struct stat a, b;
   if (stat("/dev/shm", &b) != 0 || stat(here.c_str(), &a) != 0 ||
       a.st_dev == b.st_dev)

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <optional>
 
 #include "base/format.h"
 #include "chip/parts.h"
@@ -132,20 +133,29 @@ std::vector<NamedFile> ChipRun::NamedFiles() const {
     files.push_back({"the image file " + o_.file, PathFromUtf8(o_.file),
                      o_.command == "read"});
   }
-  if (o_.log) files.push_back({"--log " + *o_.log, PathFromUtf8(*o_.log), true});
-  if (o_.trace) {
-    files.push_back({"--trace " + *o_.trace, PathFromUtf8(*o_.trace), true});
-  }
-  if (o_.config) {
-    files.push_back(
-        {"--config " + *o_.config, PathFromUtf8(*o_.config), false});
+  const struct {
+    const char* option;
+    const std::optional<std::string>& path;
+    bool written;
+  } options[] = {
+      {"--log", o_.log, true},
+      {"--trace", o_.trace, true},
+      {"--config", o_.config, false},
+  };
+  for (const auto& option : options) {
+    if (option.path) {
+      files.push_back({std::string(option.option) + " " + *option.path,
+                       PathFromUtf8(*option.path), option.written});
+    }
   }
   if (o_.sim_dir) {
-    const FilePath dir = PathFromUtf8(*o_.sim_dir);
-    files.push_back({"the simulated board's " + PathForDisplay(dir / kBoardChipFileName),
-                     dir / kBoardChipFileName, true});
-    files.push_back({"the simulated board's " + PathForDisplay(dir / kBoardSettingsFileName),
-                     dir / kBoardSettingsFileName, false});
+    const FilePath chip = PathFromUtf8(*o_.sim_dir) / kBoardChipFileName;
+    const FilePath settings =
+        PathFromUtf8(*o_.sim_dir) / kBoardSettingsFileName;
+    files.push_back(
+        {"the simulated board's " + PathForDisplay(chip), chip, true});
+    files.push_back(
+        {"the simulated board's " + PathForDisplay(settings), settings, false});
   }
   return files;
 }
@@ -163,22 +173,23 @@ int ChipRun::CheckFiles() {
   }
   std::string why;
   if (!EachFileItsOwn(NamedFiles(), &why)) return Fail(kExitBadUsage, why);
+  // The outputs: read's image, replaced whole by a new file, and the log
+  // and the trace, written into.
   const struct {
     bool given;
-    std::string name;  // as messages say it
+    const char* option;
     std::string path;
-    bool replaced;  // whole, by a new file (read's image)
   } outputs[] = {
-      {o_.command == "read" && !ToStandardStreams(), o_.file, o_.file, true},
-      {o_.log.has_value(), "--log " + o_.log.value_or(""),
-       o_.log.value_or(""), false},
-      {o_.trace.has_value(), "--trace " + o_.trace.value_or(""),
-       o_.trace.value_or(""), false},
+      {o_.command == "read" && !ToStandardStreams(), "", o_.file},
+      {o_.log.has_value(), "--log ", o_.log.value_or("")},
+      {o_.trace.has_value(), "--trace ", o_.trace.value_or("")},
   };
   for (const auto& output : outputs) {
-    if (output.given &&
-        !CanWriteFile(PathFromUtf8(output.path), output.replaced, &why))
-      return Fail(kExitBadUsage, "cannot write " + output.name + ": " + why);
+    if (output.given && !CanWriteFile(PathFromUtf8(output.path),
+                                      *output.option == '\0', &why)) {
+      return Fail(kExitBadUsage, "cannot write " + std::string(output.option) +
+                                     output.path + ": " + why);
+    }
   }
   const int code = LoadImage();
   if (code != kExitOk) return code;

@@ -89,7 +89,8 @@ class CliTest : public ::testing::Test {
   // Every file under the test's folder, with its mode and bytes.
   std::map<std::string, std::string> Files() const {
     std::map<std::string, std::string> files;
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(dir_)) {
+    for (const auto& entry :
+         std::filesystem::recursive_directory_iterator(dir_)) {
       struct stat st;
       lstat(entry.path().c_str(), &st);
       files[entry.path().string()] =
@@ -369,10 +370,10 @@ TEST_F(CliTest, ARefusedRunChangesNoFile) {
     Spill(dir_ / "board/simboard.ini", c.board);
     Spill(dir_ / "board/simchip.bin", Pattern(4096));
     std::string why;
-    auto held =
-        c.held ? BoardLock::Acquire(BoardLock::ResourcesOfFolder(dir_ / "board"),
-                                    &clock_, 0, nullptr, &why)
-               : nullptr;
+    auto held = c.held ? BoardLock::Acquire(
+                             BoardLock::ResourcesOfFolder(dir_ / "board"),
+                             &clock_, 0, nullptr, &why)
+                       : nullptr;
     const auto before = Files();
     const Result r = Run(c.args, c.args[0] != "--sim");
     EXPECT_EQ(c.code, r.code) << r.err;

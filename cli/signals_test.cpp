@@ -81,7 +81,8 @@ bool WaitsIn(pid_t pid, long number, long fd = -1) {
   if (f == nullptr) return false;
   const int n = std::fscanf(f, "%ld 0x%lx", &call, &first);
   std::fclose(f);
-  return n >= 1 && call == number && (fd < 0 || (n == 2 && first == static_cast<unsigned long>(fd)));
+  return n >= 1 && call == number &&
+         (fd < 0 || (n == 2 && first == static_cast<unsigned long>(fd)));
 }
 
 // Each stopping signal mid-write: the run stops at the next address, ends

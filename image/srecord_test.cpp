@@ -138,7 +138,8 @@ TEST(FormatSRecordsTest, S1RecordsAndS9EndParseBack) {
 // be written back or compared.
 TEST(FormatSRecordsTest, ABlankChipGivesItsFirstRecord) {
   const std::string text = FormatSRecords(std::vector<uint8_t>(8192, 0xFF));
-  EXPECT_EQ("S1130000FFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFC\r\nS9030000FC\r\n", text);
+  EXPECT_EQ("S1130000FFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFC\r\nS9030000FC\r\n",
+            text);
 }
 
 }  // namespace

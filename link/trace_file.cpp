@@ -5,7 +5,6 @@ bool TraceFile::Write(const std::string& text) {
     file_ = mode_ == Mode::kReplace ? CreateFileAlways(path_)
                                     : OpenFileForAppending(path_);
   }
-  return IsOpenFile(file_) &&
-         WriteFileBytes(file_, text.data(), static_cast<uint32_t>(text.size())) ==
-             text.size();
+  const uint32_t size = static_cast<uint32_t>(text.size());
+  return IsOpenFile(file_) && WriteFileBytes(file_, text.data(), size) == size;
 }

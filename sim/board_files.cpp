@@ -158,10 +158,11 @@ bool ParseBoardSettings(const std::string& text, BoardSettings* settings,
       return false;
     }
   }
-  if (!parsed.flicker.empty() && *parsed.flicker.rbegin() >= parsed.part->size) {
+  const uint16_t last_flicker =
+      parsed.flicker.empty() ? 0 : *parsed.flicker.rbegin();
+  if (last_flicker >= parsed.part->size) {
     *error = Format("flicker address %X is beyond the %u-byte chip",
-                    unsigned{*parsed.flicker.rbegin()},
-                    unsigned{parsed.part->size});
+                    unsigned{last_flicker}, unsigned{parsed.part->size});
     return false;
   }
   *settings = parsed;
