@@ -13,8 +13,9 @@
 // - The chip file is written when port access is released and when the
 //   process ends, each time only if the chip changed since it was loaded or
 //   last written.
-// - With a trace file in the settings, the trace is appended to it at the
-//   same moments, and every kTraceFlushOps port operations in between.
+// - With a trace file in the settings, the trace is appended to it as the
+//   board runs (in blocks), and what is held back at the same moments and
+//   every kTraceFlushOps port operations in between.
 // - Every call holds one lock, so the UI thread and worker threads may call
 //   at any time.
 
