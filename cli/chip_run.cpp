@@ -344,9 +344,11 @@ int ChipRun::Release(int code) {
                           o_.trace->c_str(),
                           static_cast<unsigned long long>(o_.trace_limit));
     }
-  } else if (o_.trace && !o_.quiet) {
-    *env_.err << "tarnwick: no trace written: the run ended before its "
-                 "operation began\n";
+  } else if (o_.trace && session_ != nullptr && !o_.quiet) {
+    // Refused by what the board answered: say where that can be traced.
+    *env_.err << "tarnwick: no trace written, the run being refused; "
+                 "`tarnwick signature --trace FILE` traces the signature's "
+                 "reads\n";
   }
   for (const std::string& failure : failures) {
     Fail(kExitBadUsage, failure);
