@@ -515,6 +515,7 @@ int ChipRun::ReadToFile(uint32_t size) {
   ChipImage back;
   ImageError ignored;
   if (o_.format == ImageFormat::kAuto &&
+      ImageFormatOfName(path) == ImageFormat::kAuto &&
       (ParseImage(FormatImage(bytes, ImageFormat::kRaw), path,
                   ImageFormat::kAuto, size, &back, &ignored) !=
            ImageLoadResult::kLoaded ||
