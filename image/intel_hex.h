@@ -27,13 +27,11 @@
 bool ParseIntelHex(const std::string& text, uint32_t chip_size,
                    ChipImage* image, ImageError* error);
 
-// The image as Intel HEX: data records of 16 bytes in upper-case hex with
-// CR LF line ends, none for 16 bytes that are all 0xFF (missing bytes read
-// as 0xFF) except the first record of an image that is all 0xFF, so that
-// every file gives bytes; an extended linear address record before the
-// first record of each 64 KB bank above the first, and the end-of-file
-// record ":00000001FF". ParseIntelHex with the image's size gives the image
-// back.
+// The image as Intel HEX: data records of 16 bytes (BlocksToWrite) in
+// upper-case hex with CR LF line ends, an extended linear address record
+// before the first record of each 64 KB bank above the first, and the
+// end-of-file record ":00000001FF". ParseIntelHex with the image's size
+// gives the image back.
 std::string FormatIntelHex(const std::vector<uint8_t>& image);
 
 #endif  // TARNWICK_IMAGE_INTEL_HEX_H_

@@ -87,6 +87,12 @@ class RecordImage {
   ChipImage image_;
 };
 
+// The records the text formats write for `image`: the offsets of its
+// 16-byte blocks that hold a byte other than 0xFF (missing bytes read as
+// 0xFF), and the first block of an image that is all 0xFF, so that every
+// file gives bytes. Ascending.
+std::vector<size_t> BlocksToWrite(const std::vector<uint8_t>& image);
+
 // Appends `byte` as two upper-case hex digits.
 void AppendHexByte(std::string* out, uint8_t byte);
 

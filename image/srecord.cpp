@@ -144,14 +144,9 @@ std::string FormatSRecords(const std::vector<uint8_t>& image) {
   const bool wide = image.size() > 0x10000;
   const int address_bytes = wide ? 3 : 2;
   std::string out;
-  const bool blank = std::all_of(image.begin(), image.end(),
-                                 [](uint8_t b) { return b == 0xFF; });
-  for (size_t at = 0; at < image.size(); at += 16) {
+  for (const size_t at : BlocksToWrite(image)) {
     const size_t n = std::min<size_t>(16, image.size() - at);
     const uint8_t* data = image.data() + at;
-    if (!(blank && at == 0) &&
-        std::all_of(data, data + n, [](uint8_t b) { return b == 0xFF; }))
-      continue;
     AppendRecord(&out, wide ? '2' : '1', static_cast<uint32_t>(at),
                  address_bytes, data, n);
   }

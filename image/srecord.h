@@ -28,11 +28,10 @@
 bool ParseSRecords(const std::string& text, uint32_t chip_size,
                    ChipImage* image, ImageError* error);
 
-// The image as S-records: S1 data records of 16 bytes (S2 for an image
-// above 64 KB) in upper-case hex with CR LF line ends, none for 16 bytes
-// that are all 0xFF except the first record of an image that is all 0xFF,
-// then the end record (S9, or S8). ParseSRecords with the image's size
-// gives the image back.
+// The image as S-records: S1 data records of 16 bytes (BlocksToWrite; S2
+// for an image above 64 KB) in upper-case hex with CR LF line ends, then
+// the end record (S9, or S8). ParseSRecords with the image's size gives the
+// image back.
 std::string FormatSRecords(const std::vector<uint8_t>& image);
 
 #endif  // TARNWICK_IMAGE_SRECORD_H_
