@@ -55,6 +55,21 @@ int OpenToRead(const FilePath& path, struct stat* st, std::string* error) {
   return -1;
 }
 
+// Gives the new file `fd` the permissions of the existing `old`: its group
+// where this process may, its owner too when root, then its mode. A group
+// that cannot be kept gets no more than others may, as careful editors do.
+void TakePermissions(int fd, const struct stat& old) {
+  const bool root = geteuid() == 0;
+  const bool group_kept =
+      fchown(fd, root ? old.st_uid : static_cast<uid_t>(-1), old.st_gid) ==
+      0;
+  mode_t mode = old.st_mode & 07777;
+  if (!group_kept) mode = (mode & ~mode_t{070}) | (mode & 07) << 3;
+  // A failure leaves the file only its owner may read: never more exposed.
+  const int ignored = fchmod(fd, mode);
+  (void)ignored;
+}
+
 }  // namespace
 
 ReadResult ReadFileToString(const FilePath& path, std::string* contents,
@@ -97,13 +112,17 @@ ReadResult ReadFileToString(const FilePath& path, std::string* contents,
 
 SaveResult WriteNewFileFlushed(const FilePath& path,
                                const std::string& contents,
-                               std::string* error) {
+                               const FilePath& like, std::string* error) {
+  struct stat old;
+  const bool has_like = !like.empty() && stat(like.c_str(), &old) == 0;
+  // Made for its owner alone until it has the old file's permissions.
   const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
-                      0644);
+                      has_like ? 0600 : 0644);
   if (fd < 0) {
     SetError(error, ErrnoText());
     return SaveResult::kNotCreated;
   }
+  if (has_like) TakePermissions(fd, old);
   bool written = WriteAll(fd, contents.data(), contents.size()) &&
                  fsync(fd) == 0;
   std::string why = written ? "" : ErrnoText();
@@ -135,6 +154,30 @@ SaveResult WriteIntoExisting(const FilePath& path, const std::string& contents,
 bool RenameOnto(const FilePath& from, const FilePath& to, std::string* error) {
   if (rename(from.c_str(), to.c_str()) == 0) return true;
   SetError(error, ErrnoText());
+  return false;
+}
+
+bool GetFileId(const FilePath& path, FileId* id) {
+  struct stat st;
+  if (stat(path.c_str(), &st) != 0) return false;
+  id->device = static_cast<uint64_t>(st.st_dev);
+  id->index = static_cast<uint64_t>(st.st_ino);
+  return true;
+}
+
+bool SameName(const FilePath& a, const FilePath& b) { return a == b; }
+
+// With the effective user's rights, as the file calls will be made.
+bool MayWriteInto(const FilePath& path, std::string* why) {
+  if (faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) == 0) return true;
+  *why = ErrnoText();
+  return false;
+}
+
+bool MayMakeFilesIn(const FilePath& dir, std::string* why) {
+  if (faccessat(AT_FDCWD, dir.c_str(), W_OK | X_OK, AT_EACCESS) == 0)
+    return true;
+  *why = PathForDisplay(dir) + ": " + ErrnoText();
   return false;
 }
 

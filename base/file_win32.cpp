@@ -1,5 +1,7 @@
 #include <windows.h>
 
+#include <cwchar>
+
 #include "base/file.h"
 #include "base/file_platform.h"
 #include "base/format.h"
@@ -94,8 +96,10 @@ ReadResult ReadFileToString(const FilePath& path, std::string* contents,
   return ReadResult::kRead;
 }
 
+// The replaced file's attributes and security reach the new one when it is
+// renamed onto it (RenameOnto), so `like` is not needed here.
 SaveResult WriteNewFileFlushed(const FilePath& path,
-                               const std::string& contents,
+                               const std::string& contents, const FilePath&,
                                std::string* error) {
   HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr,
                               CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -131,10 +135,57 @@ SaveResult WriteIntoExisting(const FilePath& path, const std::string& contents,
 }
 
 bool RenameOnto(const FilePath& from, const FilePath& to, std::string* error) {
+  // ReplaceFile gives the new file the old one's attributes and security;
+  // where it cannot (another file system's rules), a plain rename still
+  // replaces the file.
+  if (::GetFileAttributesW(to.c_str()) != INVALID_FILE_ATTRIBUTES &&
+      ::ReplaceFileW(to.c_str(), from.c_str(), nullptr,
+                     REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr))
+    return true;
   if (::MoveFileExW(from.c_str(), to.c_str(),
                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
     return true;
   SetError(error, LastErrorText());
+  return false;
+}
+
+bool GetFileId(const FilePath& path, FileId* id) {
+  HANDLE file = ::CreateFileW(
+      path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  BY_HANDLE_FILE_INFORMATION info;
+  const bool ok = ::GetFileInformationByHandle(file, &info) != 0;
+  ::CloseHandle(file);
+  if (!ok) return false;
+  id->device = info.dwVolumeSerialNumber;
+  id->index = uint64_t{info.nFileIndexHigh} << 32 | info.nFileIndexLow;
+  return true;
+}
+
+bool SameName(const FilePath& a, const FilePath& b) {
+  return ::_wcsicmp(a.c_str(), b.c_str()) == 0;
+}
+
+bool MayWriteInto(const FilePath& path, std::string* why) {
+  const DWORD attributes = ::GetFileAttributesW(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    *why = LastErrorText();
+    return false;
+  }
+  if (attributes & FILE_ATTRIBUTE_READONLY) {
+    *why = "the file is read-only";
+    return false;
+  }
+  return true;
+}
+
+bool MayMakeFilesIn(const FilePath& dir, std::string* why) {
+  const DWORD attributes = ::GetFileAttributesW(dir.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES &&
+      (attributes & FILE_ATTRIBUTE_DIRECTORY))
+    return true;
+  *why = PathForDisplay(dir) + ": not a folder";
   return false;
 }
 

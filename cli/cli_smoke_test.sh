@@ -44,12 +44,17 @@ check "verify" "$out" "verify: 4096 bytes compared, 0 differ"
 
 # One program per board, through Windows' named mutex: while one writes
 # (4 KB of zeros, about 13 s), a second is turned away naming the holder,
-# and a third waits for it.
+# and a third waits for it. The first holds the board once its trace,
+# written as it goes, shows a program pulse.
 head -c 4096 /dev/zero > zeros.bin
 wine_run 1252 120 ./tarnwick-cli.exe --sim board write zeros.bin -q \
-  >first.txt 2>&1 &
+  --trace first-trace.txt >first.txt 2>&1 &
 first=$!
-sleep 4
+for ((waited = 0; waited < 600; waited++)); do
+  grep -q 'out 378 <- 5 (1)' first-trace.txt 2>/dev/null && break
+  kill -0 "$first" 2>/dev/null || break
+  sleep 0.2
+done
 out=$(wine_run 1252 60 ./tarnwick-cli.exe --sim board signature 2>&1 |
   tr -d '\r')
 check "a second program on a held board" \

@@ -134,7 +134,7 @@ bool Run::SettlePartOf(const SocketChip& chip) {
   if (part_ == nullptr) part_ = chip.part;
   if (image_fitted_) return true;
   ImageError error;
-  if (!FitImageToChip(&image_, part_->size, &error)) {
+  if (!FitImageToChip(&image_, part_->size, part_->name, &error)) {
     return End(BatchEnd::kRefused,
                Format("the image does not fit the first chip, an %s: ",
                       part_->name) +

@@ -1,6 +1,5 @@
 #include "session/programmer_session.h"
 
-#include <system_error>
 #include <utility>
 
 #include "sim/board_files.h"
@@ -54,14 +53,13 @@ ProgrammerSession::ProgrammerSession(PortIo* port, const Setup& setup)
 ProgrammerSession::ProgrammerSession(PortIo* port, const Setup& setup,
                                      std::unique_ptr<BoardSession> board)
     : board_(std::move(board)),
-      trace_file_(setup.trace_file),
       ports_(setup.ports),
       clock_(setup.clock),
       port_(port) {
   Clock* clock = setup.clock;
-  if (trace_file_) {
-    tracing_port_ = std::make_unique<TracingPort>(port, clock, &trace_);
-    tracing_clock_ = std::make_unique<TracingClock>(clock, &trace_);
+  if (setup.trace != nullptr) {
+    tracing_port_ = std::make_unique<TracingPort>(port, clock, setup.trace);
+    tracing_clock_ = std::make_unique<TracingClock>(clock, setup.trace);
     port_ = tracing_port_.get();
     clock = tracing_clock_.get();
   }
@@ -70,9 +68,7 @@ ProgrammerSession::ProgrammerSession(PortIo* port, const Setup& setup,
 
 std::unique_ptr<ProgrammerSession> ProgrammerSession::Simulated(
     const FilePath& dir, const Setup& setup, std::string* why) {
-  std::error_code ignored;
-  if (std::filesystem::create_directories(dir, ignored))
-    SaveChipFile(dir, std::vector<uint8_t>(BoardSettings().part->size, 0xFF));
+  if (!PrepareBoardFolder(dir, why)) return nullptr;
   std::unique_ptr<BoardSession> board =
       BoardSession::Open(dir, setup.clock, why, setup.chip_socket);
   if (board == nullptr) return nullptr;
@@ -100,16 +96,11 @@ std::vector<std::string> ProgrammerSession::Close() {
     failures.push_back(error);
   if (board_ != nullptr && !board_->FlushTrace(&error))
     failures.push_back(error);
-  if (trace_file_) {
-    std::string text;
-    for (const std::string& line : trace_.Lines()) text += line + "\n";
-    if (WriteStringToFileSafely(*trace_file_, text, &error) !=
-        SaveResult::kSaved) {
-      failures.push_back("cannot write the trace " +
-                         PathForDisplay(*trace_file_) + ": " + error);
-    }
-  }
   return failures;
+}
+
+FilePath ProgrammerSession::BoardTraceFile() const {
+  return board_ != nullptr ? board_->trace_path() : FilePath();
 }
 
 Signature ProgrammerSession::ReadSignature(bool* refused, bool* unstable) {

@@ -32,9 +32,9 @@ class ProgrammerSession {
   struct Setup {
     BoardPorts ports;
     Clock* clock = nullptr;  // times the cycles; must outlive the session
-    // Every port access and sleep of the session is written here by Close,
-    // each with its time.
-    std::optional<FilePath> trace_file;
+    // Gets every port access and sleep of the session, each with its time;
+    // none when null. Must outlive the session.
+    Trace* trace = nullptr;
     // A simulated board's chip file is its socket, looked at before each
     // operation (BoardSession::LookAtSocket): a missing one is an empty
     // socket. Otherwise a missing chip file is an erased chip.
@@ -48,7 +48,8 @@ class ProgrammerSession {
   // Drives the simulated board kept in the folder `dir` (made, with an
   // erased chip, when missing). Its chip is saved when each operation ends
   // (and by Close, which tells a failure), its trace by Close. Null, with
-  // the reason in *why, when the board's files cannot be used.
+  // the reason in *why, when the folder or the board's files cannot be used
+  // (PrepareBoardFolder, BoardSession::Open).
   static std::unique_ptr<ProgrammerSession> Simulated(const FilePath& dir,
                                                       const Setup& setup,
                                                       std::string* why);
@@ -66,8 +67,8 @@ class ProgrammerSession {
   bool Open(std::string* why);
 
   // Releases port access if Open obtained it, then saves a simulated
-  // board's chip (when changed) and trace, and writes the trace file.
-  // Returns what could not be saved, in words; only the first call acts.
+  // board's chip (when changed) and its own trace. Returns what could not
+  // be saved, in words; only the first call acts.
   std::vector<std::string> Close();
 
   // Takes a board for this process (base/board_lock.h): the lock of the
@@ -84,6 +85,10 @@ class ProgrammerSession {
   std::unique_ptr<BoardLock> ClaimBoard(uint32_t wait_ms,
                                         const std::function<bool()>& stop,
                                         std::string* why);
+
+  // The file a simulated board appends its own trace to (its settings'
+  // `trace`); empty for real hardware or when none is set.
+  FilePath BoardTraceFile() const;
 
   // Reads the signature bytes. `*refused`, when given, tells whether a port
   // access was refused meanwhile (port access is not open, or the library
@@ -119,10 +124,8 @@ class ProgrammerSession {
                     std::unique_ptr<BoardSession> board);
 
   std::unique_ptr<BoardSession> board_;  // the simulated board, if it is one
-  std::optional<FilePath> trace_file_;
   BoardPorts ports_;
   Clock* clock_;
-  Trace trace_;
   std::unique_ptr<TracingPort> tracing_port_;
   std::unique_ptr<TracingClock> tracing_clock_;
   PortIo* port_;  // the port the link drives, traced or not

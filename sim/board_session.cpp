@@ -11,6 +11,14 @@ std::unique_ptr<BoardSession> BoardSession::Open(const FilePath& dir,
   if (!LoadBoardFiles(dir, &settings, &flash, error)) return nullptr;
   std::unique_ptr<BoardSession> session(
       new BoardSession(dir, clock, settings));
+  for (const char* own : {kBoardChipFileName, kBoardSettingsFileName}) {
+    if (!session->trace_path_.empty() &&
+        SameFile(session->trace_path_, dir / own)) {
+      *error = PathForDisplay(dir / kBoardSettingsFileName) +
+               ": the trace file is the board's " + own;
+      return nullptr;
+    }
+  }
   session->board_.SetFlash(flash);
   session->saved_ = session->board_.Flash();
   session->socket_ = socket;
@@ -24,6 +32,9 @@ BoardSession::BoardSession(const FilePath& dir, Clock* clock,
   if (!settings.trace_file.empty()) {
     // An absolute name replaces the folder.
     trace_path_ = dir / PathFromUtf8(settings.trace_file);
+    trace_file_ =
+        std::make_unique<TraceFile>(trace_path_, TraceFile::Mode::kAppend);
+    trace_.SendTo(trace_file_.get());
     board_.SetTrace(&trace_);
   }
 }
@@ -42,14 +53,9 @@ bool BoardSession::SaveChipIfChanged(std::string* error) {
 }
 
 bool BoardSession::FlushTrace(std::string* error) {
-  if (trace_path_.empty()) return true;
-  const std::vector<std::string> lines = trace_.TakeLines();
-  if (lines.empty()) return true;
-  if (!AppendTraceFile(trace_path_, lines)) {
-    *error = "cannot append to the trace file " + PathForDisplay(trace_path_);
-    return false;
-  }
-  return true;
+  if (trace_path_.empty() || trace_.Flush()) return true;
+  *error = "cannot append to the trace file " + PathForDisplay(trace_path_);
+  return false;
 }
 
 void BoardSession::LookAtSocket() {

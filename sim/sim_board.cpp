@@ -116,6 +116,11 @@ void SimBoard::WriteLatch(uint32_t latch, uint64_t now_us) {
     Violation(now_us, "flash access register written while the strobe is low");
   }
   latch_ = latch;
+  // Each access of a flickering address in program memory counts.
+  const uint16_t address =
+      static_cast<uint16_t>(latch & (settings_.part->size - 1));
+  if ((latch & 0x4000) && settings_.flicker.count(address))
+    ++flicker_accesses_[address];
 }
 
 void SimBoard::WriteControl(uint8_t control, uint64_t now_us) {
@@ -205,6 +210,10 @@ uint8_t SimBoard::ChipDrives(uint64_t now_us) const {
     return settings_.signature[address - 0x30];
   }
   uint8_t byte = flash_[address];
+  // A flickering address gives bit 0 flipped at every other access.
+  const auto flicker = flicker_accesses_.find(address);
+  if (flicker != flicker_accesses_.end())
+    byte = static_cast<uint8_t>(byte ^ (flicker->second & 1));
   const auto stuck = settings_.stuck.find(address);
   if (stuck != settings_.stuck.end()) {
     byte = static_cast<uint8_t>((byte & ~stuck->second.zeros) |

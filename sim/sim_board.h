@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <map>
 #include <mutex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -48,6 +49,10 @@ struct BoardSettings {
   // libraries refuse to open port access, as one whose driver did not
   // start, when false. The board itself does not use it.
   bool driver_starts = true;
+  // Chip addresses whose byte reads differently at every other access
+  // (bit 0 flipped), as a bad cell or contact would: each read settles, but
+  // two reads of the chip differ there.
+  std::set<uint16_t> flicker;
   // File the trace is appended to, relative to the board directory; empty
   // for none (see board_files.h). The board itself does not use it.
   std::string trace_file;
@@ -139,6 +144,8 @@ class SimBoard : public PortIo {
   uint8_t written_ = 0;
   uint32_t data_reads_ = 0;
   uint32_t noise_ = 0x2545F491;  // xorshift state of noisy data lines
+  // Accesses so far of each flickering address.
+  std::map<uint16_t, uint32_t> flicker_accesses_;
   std::vector<std::string> violations_;
   Trace* trace_ = nullptr;
 };

@@ -8,6 +8,8 @@
 #include "base/virtual_clock.h"
 #include "link/programmer_link.h"
 #include "sim/board_files.h"
+#include "sim/board_session.h"
+#include "testing/files.h"
 
 namespace {
 
@@ -96,6 +98,29 @@ TEST(SimBoardTest, BadWiringFaultSettings) {
     EXPECT_FALSE(ParseBoardSettings(text, &settings, &error)) << text;
     EXPECT_EQ(0u, error.find("line 1: expected ")) << error;
   }
+}
+
+// Settings that cannot be: a flicker range backwards or beyond the chip,
+// and a trace that would overwrite the board's own files.
+TEST(BoardFilesTest, RefusedSettings) {
+  const std::filesystem::path dir = FreshDir();
+  const struct {
+    const char* settings;
+    const char* why;
+  } cases[] = {
+      {"flicker = 20-10", "line 1: expected an address or a range first-last"},
+      {"flicker = 1-2\nflicker = FFF-1000", "flicker address 1000 is beyond"},
+      {"trace = simchip.bin", "the trace file is the board's simchip.bin"},
+      {"trace = ./simboard.ini", "the trace file is the board's simboard.ini"},
+  };
+  for (const auto& c : cases) {
+    Spill(dir / kBoardSettingsFileName, c.settings);
+    std::string why;
+    VirtualClock clock;
+    EXPECT_EQ(nullptr, BoardSession::Open(dir, &clock, &why)) << c.settings;
+    EXPECT_NE(std::string::npos, why.find(c.why)) << why;
+  }
+  EXPECT_FALSE(std::filesystem::exists(dir / kBoardChipFileName));
 }
 
 }  // namespace

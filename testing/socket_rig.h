@@ -54,7 +54,7 @@ class SocketTest : public ::testing::Test {
 
   OperatorClock clock_;
   SimBoard board_{&clock_, BoardSettings()};
-  ProgrammerSession session_{&board_, {BoardPorts(), &clock_, std::nullopt}};
+  ProgrammerSession session_{&board_, {BoardPorts(), &clock_}};
 };
 
 #endif  // TARNWICK_TESTING_SOCKET_RIG_H_

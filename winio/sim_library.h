@@ -19,8 +19,9 @@
 //   the debugger output; nothing is written then (the chip file is never
 //   replaced by a default chip), and the next use tries again.
 // - The chip file is written by Save, each time only if the chip changed
-//   since it was loaded or last written; the trace, when the settings name
-//   one, then too, and every kTraceFlushOps port operations in between.
+//   since it was loaded or last written. The trace, when the settings name
+//   one, is appended as the board runs (in blocks), and what is held back
+//   then too, and every kTraceFlushOps port operations in between.
 // - Callers hold mutex() for every call, so that any thread may use the
 //   library at any time.
 class SimLibrary {
