@@ -62,7 +62,7 @@ int main(int argc, char** argv) {
   env.out_is_terminal = isatty(STDOUT_FILENO) == 1;
   env.err_is_terminal = isatty(STDERR_FILENO) == 1;
   env.hold_fine_clock = HoldFineClockResolution;
-  env.clock = RealClock();
+  env.clock = RealClockWithoutYields();
   env.interrupted = &interrupted;
   env.open_real_port = OpenRealPort;
   env.can_find_ports = true;

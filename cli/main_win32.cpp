@@ -107,7 +107,7 @@ int wmain(int argc, wchar_t** argv) {
   env.out_is_terminal = _isatty(_fileno(stdout)) != 0;
   env.err_is_terminal = _isatty(_fileno(stderr)) != 0;
   env.hold_fine_clock = HoldFineClockResolution;
-  env.clock = RealClock();
+  env.clock = RealClockWithoutYields();
   env.interrupted = &interrupted;
   env.open_real_port = OpenRealPort;
   env.loads_port_library = true;
