@@ -37,8 +37,9 @@ void OnStopSignal(int signal) {
   errno = saved_errno;
 }
 
-std::unique_ptr<PortIo> OpenRealPort(const std::string&, std::string*) {
-  return std::make_unique<LinuxPortIo>(RealPortInstructions());
+std::unique_ptr<PortIo> OpenRealPort(const BoardPorts& ports,
+                                     const std::string&, std::string*) {
+  return std::make_unique<LinuxPortIo>(RealPortInstructions(), ports);
 }
 
 }  // namespace

@@ -75,7 +75,8 @@ bool ToUtf8(const wchar_t* wide, std::string* utf8) {
   return true;
 }
 
-std::unique_ptr<PortIo> OpenRealPort(const std::string& library,
+std::unique_ptr<PortIo> OpenRealPort(const BoardPorts&,
+                                     const std::string& library,
                                      std::string* note) {
   return LoadPortLibrary(ExecutableDirectory(), library, note);
 }
