@@ -28,7 +28,17 @@ int RunCommand(const CliOptions& options, CliEnv& env, RunReport& report) {
                           "ports: finding the hardware works on Linux only; "
                           "give --rtl-base and --epp-port, or --config FILE");
     }
-    report.Out() << FormatHardwareScan(ScanHardware(env.system_root));
+    // The ports a chip command would take, for a program to show.
+    const HardwareScan scan = ScanHardware(env.system_root);
+    uint16_t rtl_base = 0, epp_port = 0;
+    std::string why;
+    if (ChoosePorts(scan, &rtl_base, &epp_port, &why)) {
+      report.start()["rtl_base"] = rtl_base;
+      report.start()["epp_port"] = epp_port;
+    } else {
+      report.Event("warning", {{"text", why}, {"code", "no-ports"}});
+    }
+    report.Out() << FormatHardwareScan(scan);
     return kExitOk;
   }
   if (options.command == "checksum") return RunChecksum(options, env, report);
@@ -66,7 +76,9 @@ int RunCli(const std::vector<std::string>& args, CliEnv& env) {
   start["command"] = options.command;
   if (!options.file.empty()) start["file"] = options.file;
   start["version"] = kTarnwickVersion;
-  if (options.command != "ports" && options.command != "checksum") {
+  if (options.command == "ports") {
+    start["target"] = "ports";
+  } else if (options.command != "checksum") {
     start["target"] = options.sim_dir ? "sim" : "ports";
     if (options.sim_dir) start["sim"] = *options.sim_dir;
   }
