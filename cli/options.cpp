@@ -28,6 +28,20 @@ bytes unless --format raw says so. FILE "-" is standard input (write,
 verify; at most 16 MB, as a file) or standard output (read; raw only when it
 is not a terminal). Results and summaries go to standard output, except
 with "read -", whose image goes there: its summary goes to standard error.
+With --json, standard output carries events, one JSON object a line (the
+manual page has their schema), and every word goes to standard error.
+
+write, verify and read give the SUM16 (the byte sum, modulo 65536) and the
+CRC-32 (zlib's) of the chip image: the part's whole size, FF where the file
+gives no byte. --expect-sum and --expect-crc refuse a file whose chip image
+has others before the board is touched.
+
+batch waits for a chip in the socket (a known part answering alike on two
+polls 200 ms apart), programs and verifies it as write does, waits for the
+socket to be empty, and so on; --prompt waits for Enter instead, for boards
+whose chip must not be changed with the power on. Serial numbers: --serial
+ADDR,SIZE,FORMAT with FORMAT le, be, bcd or ascii; the serial file is
+advanced on the disk before each chip, so no number is ever given twice.
 
 Files are written only once every refusal is passed: a refused run changes
 no file. The image file, --log, --trace and the simulated board's files
@@ -51,6 +65,12 @@ Examples:
   tarnwick selftest --hold 5            each line of an empty socket's board
                                         in turn, for an LED or a meter
   sudo tarnwick ports                   what the card and port are (Linux)
+  tarnwick checksum firmware.hex        SUM16 and CRC-32, for each part
+  tarnwick write fw.hex --expect-sum 1A2B   only the file with that sum
+  tarnwick batch fw.hex --serial 7FF0,4,bcd --serial-file serial.txt
+      --serial-start 1000 --journal chips.csv --count 40
+                                        40 chips, numbered from 1000
+  tarnwick --json write fw.hex          events for a program to read
 
 Without --sim, --config or the port flags, tarnwick on Linux uses the one
 RTL8139 card and the one parallel port the system lists (see `ports`), and
@@ -67,6 +87,10 @@ Exit codes:
   3    no port access, no chip answering, the board held by another
        program, or a chip refused: an unknown signature (write, erase) or
        one naming another part than --part; selftest: a chip answering
+  batch: 0 when it ended as asked (--count, or the end of input with
+       --prompt) and no chip failed, 1 when a chip failed, 2 also when its
+       journal or serial file could not be written or its serial numbers
+       ran out, 3 as above
   129, 130, 131, 141, 143
        stopped by a signal (hang-up, Ctrl-C, quit, broken pipe,
        termination) at the next address: 128 + the signal's number; the
