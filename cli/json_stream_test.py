@@ -17,7 +17,7 @@ import unittest
 import zlib
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "tools"))
-from batch_operator import Batch, is_event  # noqa: E402
+from batch_operator import Batch, is_event, put_chip  # noqa: E402
 
 BINARY = None
 HEX = b":0300000002003BC0\r\n:04003B00E4F5A02226\r\n:00000001FF\r\n"
@@ -200,11 +200,14 @@ class JsonStreamTest(unittest.TestCase):
     def test_a_stopped_run_ends_with_its_summary(self):
         with open(self.path("zeros.bin"), "wb") as f:
             f.write(bytes(4096))
-        for sig in (signal.SIGINT, signal.SIGTERM):
-            with self.subTest(signal=sig):
-                run = Batch(BINARY, self.path("board"),
-                            [self.path("zeros.bin")], self.path("err.txt"),
-                            command="write")
+        for sig, command in ((signal.SIGINT, "write"),
+                             (signal.SIGTERM, "batch")):
+            with self.subTest(command=command):
+                board = self.path(command)
+                os.mkdir(board)
+                put_chip(board, b"\xff" * 4096)
+                run = Batch(BINARY, board, [self.path("zeros.bin")],
+                            self.path("err.txt"), command=command)
                 run.until(is_event("progress", stage="program"))
                 run.proc.send_signal(sig)
                 self.assertEqual(128 + sig, run.finish())
