@@ -7,10 +7,12 @@ and checks after every kill what a crash must never break:
   - the serial file is always past every number a chip got;
   - each chip taken out holds the image, its journaled serial number and
     the journaled CRC-32.
-A moment is the arrival of a random event of the stream (progress within a
-write, a chip seen, a result, a removal), so kills land in every phase:
-while the serial file is advanced, mid-write, between the journal line and
-its result. The image is small (part of a chip), so that 100 kills take a
+A moment is, at random, the arrival of a random event of the stream
+(progress within a write, a chip seen, a result, a removal) or the
+simulated board's trace, written as the board runs, passing a random size:
+the events give the moments around each step of a chip, the trace the
+moments between them (the polls of the socket, the serial file and the
+journal being written). The image is small (part of a chip), so that 100 kills take a
 few minutes. After a kill the operator looks at the journal: a chip whose
 line is there is taken out; one without stays in for the next run.
 
@@ -19,10 +21,12 @@ line is there is taken out; one without stays in for the next run.
 
 import csv
 import os
+import queue
 import random
 import signal
 import sys
 import tempfile
+import time
 import zlib
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
@@ -30,6 +34,10 @@ from batch_operator import CHIP, Batch, put_chip, take_chip  # noqa: E402
 
 IMAGE = bytes(range(1, 17))  # 16 bytes, then the serial number at 10H
 SERIAL_AT, SERIAL_SIZE = 0x10, 4
+
+
+def size_of(path):
+    return os.path.getsize(path) if os.path.exists(path) else 0
 
 
 def bcd_value(data):
@@ -65,6 +73,9 @@ def kill_again_and_again(binary, kills, rng, d):
                                ("fw.bin", "journal.csv", "serial.txt"))
     with open(image, "wb") as f:
         f.write(IMAGE)
+    with open(os.path.join(board, "simboard.ini"), "w") as f:
+        f.write("trace = trace.txt\n")
+    trace = os.path.join(board, "trace.txt")
     with open(serials, "w") as f:
         f.write("1\n")
     args = [image, "--serial", "%X,%d,bcd" % (SERIAL_AT, SERIAL_SIZE),
@@ -76,14 +87,30 @@ def kill_again_and_again(binary, kills, rng, d):
     told = 0              # journal lines accounted for
     for kill in range(kills):
         run = Batch(binary, board, args, os.path.join(d, "err.txt"))
-        moment = rng.randrange(1, 300)
+        size = size_of(trace)
+        if rng.random() < 0.5:
+            events, trace_at = rng.randrange(1, 300), None
+        else:  # up to about two chips' worth of the trace
+            span = 2 * size // max(1, len(taken)) if taken else 200000
+            events, trace_at = None, size + rng.randrange(1, span)
         seen_out = True  # the run waits for a chip, or saw the last go
-        for _ in range(moment):
+        deadline = time.monotonic() + 120
+        while True:
+            assert time.monotonic() < deadline, "kill %d: no moment" % kill
             if chip_id == 0 and seen_out:
                 chip_id = len(lines_of) + 1
                 lines_of[chip_id] = 0
                 put_chip(board, b"\xff" * 4096)
-            e = run.next()
+            if trace_at is not None and size_of(trace) >= trace_at:
+                break
+            if events is not None and events == 0:
+                break
+            try:
+                e = run.next(120 if trace_at is None else 0.01)
+            except queue.Empty:
+                continue
+            if events is not None:
+                events -= 1
             if e is None:
                 sys.exit("kill %d: the run ended by itself: %s" %
                          (kill, open(os.path.join(d, "err.txt")).read()))
