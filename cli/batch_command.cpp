@@ -51,36 +51,12 @@ class BatchCommand {
 };
 
 std::vector<NamedFile> BatchCommand::NamedFiles() const {
-  std::vector<NamedFile> files;
-  if (o_.file != "-")
-    files.push_back(
-        {"the image file " + o_.file, PathFromUtf8(o_.file), false});
-  const struct {
-    const char* option;
-    const std::optional<std::string>& path;
-    bool written;
-  } options[] = {
-      {"--journal", o_.journal, true},
-      {"--serial-file", o_.serial_file, true},
-      {"--trace", o_.trace, true},
-      {"--config", o_.config, false},
-  };
-  for (const auto& option : options) {
-    if (option.path) {
-      files.push_back({std::string(option.option) + " " + *option.path,
-                       PathFromUtf8(*option.path), option.written});
-    }
-  }
-  if (o_.sim_dir) {
-    const FilePath dir = PathFromUtf8(*o_.sim_dir);
-    files.push_back(
-        {"the simulated board's " + PathForDisplay(dir / kBoardChipFileName),
-         dir / kBoardChipFileName, true});
-    files.push_back({"the simulated board's " +
-                         PathForDisplay(dir / kBoardSettingsFileName),
-                     dir / kBoardSettingsFileName, false});
-  }
-  return files;
+  return RunFiles(o_.file, false,
+                  {{"--journal", o_.journal, true},
+                   {"--serial-file", o_.serial_file, true},
+                   {"--trace", o_.trace, true},
+                   {"--config", o_.config, false}},
+                  o_.sim_dir);
 }
 
 // No file named twice, the records and the trace writable, the image sound
@@ -104,25 +80,12 @@ int BatchCommand::CheckFiles() {
                                *output.path + ": " + why);
     }
   }
-  const Part* named = o_.part ? PartByName(*o_.part) : nullptr;
-  const uint32_t size = named != nullptr ? named->size : LargestPartSize();
-  int code = LoadImageInput(o_, env_, report_, size, &input_);
+  std::vector<const Part*> parts;
+  const int code = LoadImageForChips(o_, env_, report_, &input_, &parts);
   if (code != kExitOk) return code;
-  ImageError error;
-  if (named != nullptr &&
-      !FitImageToChip(&input_.image, size, named->name, &error))
-    return ImageFault(report_, input_.name, error);
-  setup_.part = named;
-  if (o_.expect_sum || o_.expect_crc) {
-    // The checksums expected name the run's part when only one has them.
-    std::vector<const Part*> matching;
-    code = MatchExpectedSums(
-        o_, input_,
-        named != nullptr ? std::vector<const Part*>{named} : PartSizes(),
-        report_, &matching);
-    if (code != kExitOk) return code;
-    if (matching.size() == 1) setup_.part = matching.front();
-  }
+  // The part named, or the one alone whose image has the checksums
+  // expected, is the run's; otherwise the first chip's.
+  setup_.part = parts.size() == 1 ? parts.front() : nullptr;
   if (o_.sim_dir && !PrepareBoardFolder(PathFromUtf8(*o_.sim_dir), &why))
     return report_.Error(kExitBadUsage, "file", "--sim: " + why);
   return kExitOk;

@@ -144,36 +144,11 @@ class ChipRun {
 // The files this run names, and which of them it writes; a simulated
 // board's own files are written by the board.
 std::vector<NamedFile> ChipRun::NamedFiles() const {
-  std::vector<NamedFile> files;
-  if (!o_.file.empty() && !ToStandardStreams()) {
-    files.push_back({"the image file " + o_.file, PathFromUtf8(o_.file),
-                     o_.command == "read"});
-  }
-  const struct {
-    const char* option;
-    const std::optional<std::string>& path;
-    bool written;
-  } options[] = {
-      {"--log", o_.log, true},
-      {"--trace", o_.trace, true},
-      {"--config", o_.config, false},
-  };
-  for (const auto& option : options) {
-    if (option.path) {
-      files.push_back({std::string(option.option) + " " + *option.path,
-                       PathFromUtf8(*option.path), option.written});
-    }
-  }
-  if (o_.sim_dir) {
-    const FilePath chip = PathFromUtf8(*o_.sim_dir) / kBoardChipFileName;
-    const FilePath settings =
-        PathFromUtf8(*o_.sim_dir) / kBoardSettingsFileName;
-    files.push_back(
-        {"the simulated board's " + PathForDisplay(chip), chip, true});
-    files.push_back(
-        {"the simulated board's " + PathForDisplay(settings), settings, false});
-  }
-  return files;
+  return RunFiles(o_.file, o_.command == "read",
+                  {{"--log", o_.log, true},
+                   {"--trace", o_.trace, true},
+                   {"--config", o_.config, false}},
+                  o_.sim_dir);
 }
 
 // Everything that can be refused about files is refused here, before any
@@ -216,25 +191,11 @@ int ChipRun::CheckFiles() {
   return kExitOk;
 }
 
-// An image is loaded for the largest part it may meet (or the part named)
-// and fitted to the part in the socket once its signature is read. The
-// checksums expected must be those of a part it may meet.
+// The image, for the part in the socket once its signature is read.
 int ChipRun::LoadImage() {
   if (o_.command != "write" && o_.command != "verify") return kExitOk;
-  const Part* named = o_.part ? PartByName(*o_.part) : nullptr;
-  const uint32_t size = named != nullptr ? named->size : LargestPartSize();
-  int code = LoadImageInput(o_, env_, report_, size, &input_);
-  if (code != kExitOk) return code;
-  ImageError error;
-  if (named != nullptr &&
-      !FitImageToChip(&input_.image, size, named->name, &error))
-    return ImageFault(report_, input_.name, error);
-  if (!o_.expect_sum && !o_.expect_crc) return kExitOk;
-  std::vector<const Part*> matching;
-  return MatchExpectedSums(
-      o_, input_,
-      named != nullptr ? std::vector<const Part*>{named} : PartSizes(),
-      report_, &matching);
+  std::vector<const Part*> parts;
+  return LoadImageForChips(o_, env_, report_, &input_, &parts);
 }
 
 // Every refusal passed: the trace goes to its file from here on, the lines

@@ -59,6 +59,22 @@ int LoadImageInput(const CliOptions& o, CliEnv& env, RunReport& report,
   return kExitOk;
 }
 
+int LoadImageForChips(const CliOptions& o, CliEnv& env, RunReport& report,
+                      ImageInput* input, std::vector<const Part*>* parts) {
+  const Part* named = o.part ? PartByName(*o.part) : nullptr;
+  const uint32_t size = named != nullptr ? named->size : LargestPartSize();
+  const int code = LoadImageInput(o, env, report, size, input);
+  if (code != kExitOk) return code;
+  ImageError error;
+  if (named != nullptr &&
+      !FitImageToChip(&input->image, size, named->name, &error))
+    return ImageFault(report, input->name, error);
+  *parts = named != nullptr ? std::vector<const Part*>{named} : PartSizes();
+  if (!o.expect_sum && !o.expect_crc) return kExitOk;
+  const std::vector<const Part*> all = *parts;
+  return MatchExpectedSums(o, *input, all, report, parts);
+}
+
 std::vector<const Part*> PartSizes() {
   std::vector<const Part*> parts;
   for (const char* name : {"89c51", "89c52"}) parts.push_back(PartByName(name));

@@ -24,6 +24,15 @@ struct ImageInput {
 int LoadImageInput(const CliOptions& options, CliEnv& env, RunReport& report,
                    uint32_t size, ImageInput* input);
 
+// Loads the image chips are written or compared with: for the part --part
+// names, and fitted to it, else for the largest part, to be fitted once the
+// part is known. Into *parts, the parts it may go to: the one named, or
+// each; with --expect-sum or --expect-crc, those whose chip image has them,
+// refused (MatchExpectedSums) when none has. Returns the exit code.
+int LoadImageForChips(const CliOptions& options, CliEnv& env,
+                      RunReport& report, ImageInput* input,
+                      std::vector<const Part*>* parts);
+
 // Tells a fault of the image file as "FILE:LINE: what" (or "FILE: what"),
 // and returns exit code 2.
 int ImageFault(RunReport& report, const std::string& name,
