@@ -88,7 +88,8 @@ bool Run::EndOnWait(SocketWait wait) {
 BatchSummary Run::Go() {
   for (uint32_t number = 1;; ++number) {
     if (s_.count != 0 && summary_.counts.passed >= s_.count) {
-      End(BatchEnd::kCounted, Format("%u chips passed", s_.count));
+      End(BatchEnd::kCounted, Format("%u chip%s passed", s_.count,
+                                     s_.count == 1 ? "" : "s"));
       break;
     }
     if (s_.stop()) {
