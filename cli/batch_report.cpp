@@ -114,10 +114,16 @@ void BatchReport::OnResult(const ChipResult& r) {
   const ChipState state = StateAfterWrite(w);
   FailureAnalysis analysis;
   if (!wrong) {
-    // The bytes wanted: the image with this chip's serial number.
-    std::vector<uint8_t> wanted = input_.image.bytes;
-    if (o_.serial && r.serial) PutSerial(*o_.serial, *r.serial, &wanted);
-    if (!w.failures.empty()) analysis = AnalyseFailures(w.failures, wanted);
+    if (!w.failures.empty()) {
+      // The bytes wanted: the image as the chip's part takes it, with the
+      // chip's serial number.
+      ChipImage wanted = input_.image;
+      ImageError unused;
+      FitImageToChip(&wanted, r.seen.part->size, r.seen.part->name, &unused);
+      if (o_.serial && r.serial)
+        PutSerial(*o_.serial, *r.serial, &wanted.bytes);
+      analysis = AnalyseFailures(w.failures, wanted.bytes);
+    }
     result["chip_state"] = ChipStateWord(state);
     result["programmed"] = w.programmed;
     result["skipped"] = w.skipped;
