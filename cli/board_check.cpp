@@ -70,15 +70,16 @@ std::string DescribeDataLine(const DataReadBack& r, int line) {
 
 class SelfTest {
  public:
-  SelfTest(ProgrammerSession& session, const CliOptions& options, CliEnv& env)
-      : session_(session), o_(options), env_(env), out_(*env.out) {}
+  SelfTest(ProgrammerSession& session, const CliOptions& options, CliEnv& env,
+           RunReport& report)
+      : session_(session), o_(options), env_(env), report_(report),
+        out_(report.Out()) {}
 
   int Go(const Signature& signature, bool unstable);
 
  private:
-  int Fail(int code, const std::string& what) {
-    *env_.err << "tarnwick: " << what << "\n";
-    return code;
+  int Fail(int code, const char* word, const std::string& what) {
+    return report_.Error(code, word, what);
   }
   bool Interrupted() const {
     return env_.interrupted != nullptr && env_.interrupted->load();
@@ -92,6 +93,7 @@ class SelfTest {
   ProgrammerSession& session_;
   const CliOptions& o_;
   CliEnv& env_;
+  RunReport& report_;
   std::ostream& out_;
 };
 
@@ -99,19 +101,22 @@ int SelfTest::Go(const Signature& s, bool unstable) {
   const std::string bytes = Format("%02X %02X %02X", unsigned{s.at30},
                                    unsigned{s.at31}, unsigned{s.at32});
   if (unstable) {
-    *env_.err << "tarnwick: the signature read differently twice ("
-              << bytes << " first): going on as with an empty socket\n";
+    report_.Warning("unstable", "the signature read differently twice (" +
+                                    bytes +
+                                    " first): going on as with an empty "
+                                    "socket");
   } else if (s.at30 != s.at31 || s.at31 != s.at32) {
     // An empty socket reads alike at every address, whatever its faults;
     // a chip's signature bytes differ.
     if (!o_.force) {
-      return Fail(kExitNoAccess,
+      return Fail(kExitNoAccess, "chip-present",
                   "selftest: a chip answers (the signature reads " + bytes +
                       "): the check is for an empty socket; take the chip "
                       "out, or --force goes on with it");
     }
-    *env_.err << "tarnwick: warning: a chip answers (" << bytes
-              << "); going on with it in the socket (--force)\n";
+    report_.Warning("chip-present", "a chip answers (" + bytes +
+                                        "); going on with it in the socket "
+                                        "(--force)");
   }
   int code = kExitOk;
   {
@@ -120,13 +125,16 @@ int SelfTest::Go(const Signature& s, bool unstable) {
     if (code == kExitOk) code = ReadBack(*check);
     if (check->refused_accesses() != 0) code = kExitNoAccess;
   }  // the board is at rest from here on
-  if (code == kExitNoAccess)
-    return Fail(code, "the port-access library refused the ports");
+  if (code == kExitNoAccess) {
+    return Fail(code, "no-access",
+                "the port-access library refused the ports");
+  }
   if (code == kExitInterrupted)
-    return Fail(code, "interrupted; the board is left at rest");
+    return Fail(code, "interrupted", "interrupted; the board is left at rest");
   if (code == kExitBadUsage) {
-    return Fail(code, "selftest: standard input ended; --hold SECONDS holds "
-                      "each line without waiting for Enter");
+    return Fail(code, "usage",
+                "selftest: standard input ended; --hold SECONDS holds each "
+                "line without waiting for Enter");
   }
   return code;
 }
@@ -214,6 +222,7 @@ int SelfTest::ReadBack(LineCheck& check) {
 }  // namespace
 
 int RunSelfTest(ProgrammerSession& session, const Signature& signature,
-                bool unstable, const CliOptions& options, CliEnv& env) {
-  return SelfTest(session, options, env).Go(signature, unstable);
+                bool unstable, const CliOptions& options, CliEnv& env,
+                RunReport& report) {
+  return SelfTest(session, options, env, report).Go(signature, unstable);
 }

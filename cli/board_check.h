@@ -4,6 +4,7 @@
 #include "chip/parts.h"
 #include "cli/cli.h"
 #include "cli/options.h"
+#include "cli/run_report.h"
 #include "session/programmer_session.h"
 
 // The command `selftest`, on a session with port access open whose
@@ -13,8 +14,10 @@
 // turn, until a line arrives on standard input (Enter) or for --hold
 // seconds, says which register bit it is and where it reaches the socket,
 // and ends by reading the data lines back. A signal stops it at once. The
-// board is left at rest however it ends. Returns the exit code.
+// board is left at rest however it ends. Told through `report`; returns
+// the exit code.
 int RunSelfTest(ProgrammerSession& session, const Signature& signature,
-                bool unstable, const CliOptions& options, CliEnv& env);
+                bool unstable, const CliOptions& options, CliEnv& env,
+                RunReport& report);
 
 #endif  // TARNWICK_CLI_BOARD_CHECK_H_

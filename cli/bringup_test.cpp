@@ -230,7 +230,8 @@ TEST_F(BringUpTest, FailuresNameTheLineTheyPointAt) {
     }
   }
   Spill(dir_ / "board/simchip.bin", std::string(4096, '\xFF'));
-  EXPECT_EQ("write: 4096 bytes programmed, 0 skipped, 0 failed\n",
+  EXPECT_EQ("write: 4096 bytes programmed, 0 skipped, 0 failed\nchip image: "
+            "SUM16 EDD8, CRC-32 DB47ACC8\n",
             Run("", {"write", P("image.bin")}).out);
 }
 

@@ -35,6 +35,9 @@ struct CliEnv {
   Clock* clock = nullptr;
   // Set (by Ctrl-C and other signals) to stop at the next address.
   const std::atomic<bool>* interrupted = nullptr;
+  // The number of the first signal that asked the run to stop (0 while
+  // none has): the run then exits with 128 + it. Null: 130.
+  const std::atomic<int>* stop_signal = nullptr;
   // Keeps the real clock's sleeps to 1 ms from before the first chip cycle
   // to the end of the run (HoldFineClockResolution); none when null.
   std::function<std::unique_ptr<ClockResolution>()> hold_fine_clock;
@@ -57,7 +60,8 @@ struct CliEnv {
 
 // Runs the command line `args` (without the program's name; UTF-8) and
 // returns its exit code. Port access, when opened, is released on every
-// way out, and a simulated board's chip saved.
+// way out, and a simulated board's chip saved. With --json, standard
+// output carries the run's events, "summary" last with this exit code.
 int RunCli(const std::vector<std::string>& args, CliEnv& env);
 
 #endif  // TARNWICK_CLI_CLI_H_

@@ -2,7 +2,8 @@
 # The Windows build of the command line under Wine: the signature through
 # the WINIO.dll beside it (the simulated board), and a small Intel HEX
 # image with a Chinese and Korean file name written to a --sim board and
-# compared, under a Western code page (names travel as wide text).
+# compared, under a Western code page (names travel as wide text); batch
+# with --json on a simulated socket.
 #
 #   cli_smoke_test.sh BUILD_DIR DIST
 set -u
@@ -40,7 +41,7 @@ check "write exit code and quiet output" "$?:$out" "0:"
 check "the board's chip" "$(cmp board/simchip.bin want.bin 2>&1)" ""
 out=$(wine_run 1252 60 ./tarnwick-cli.exe verify "固件_한국.hex" --sim board \
   2>/dev/null | tr -d '\r')
-check "verify" "$out" "verify: 4096 bytes compared, 0 differ"
+check "verify" "$out" "$(printf 'verify: 4096 bytes compared, 0 differ\nchip image: SUM16 EBDF, CRC-32 384A65BC')"
 
 # One program per board, through Windows' named mutex: while one writes
 # (4 KB of zeros, about 13 s), a second is turned away naming the holder,
@@ -63,7 +64,26 @@ out=$(wine_run 1252 120 ./tarnwick-cli.exe --sim board verify zeros.bin \
   --wait 60 2>/dev/null | tr -d '\r')
 wait "$first"
 check "the first program's write" "$?:$(tr -d '\r' <first.txt)" "0:"
-check "a third that waits" "$out" "verify: 4096 bytes compared, 0 differ"
+check "a third that waits" "$out" "$(printf 'verify: 4096 bytes compared, 0 differ\nchip image: SUM16 0000, CRC-32 C71C0011')"
 
-[ $failed -eq 0 ] && echo "7 passed, 0 failed" || echo "failed"
+# batch --json on a socket holding an erased chip: one chip, its serial
+# number and journal line; the events one JSON object a line, "\n" ended.
+mkdir sock
+head -c 4096 /dev/zero | tr '\0' '\377' >sock/simchip.bin
+wine_run 1252 120 ./tarnwick-cli.exe --sim sock --json batch "固件_한국.hex" \
+  --count 1 --serial 100,2,le --serial-file serial.txt --serial-start 7 \
+  --journal chips.csv >events.txt 2>batch-err.txt
+check "batch exit code" "$?" 0
+check "batch events" "$(python3 -c '
+import json, sys
+lines = open(sys.argv[1], "rb").read().split(b"\n")
+events = [json.loads(l) for l in lines[:-1] if l]
+print(" ".join(e["event"] for e in events if e["event"] != "progress"),
+      [e.get("serial") for e in events if e["event"] == "result"],
+      lines[-1] == b"" and all(not l.endswith(b"\r") for l in lines))
+' events.txt)" "start image chip result summary [7] True"
+check "batch's serial file and journal" \
+  "$(cat serial.txt):$(grep -c ',7,.*,pass,' chips.csv)" "8:1"
+
+[ $failed -eq 0 ] && echo "10 passed, 0 failed" || echo "failed"
 exit $failed

@@ -133,10 +133,12 @@ TEST_F(CliTest, EachCommandSaysWhatHappenedAndExits) {
        {"erase", "--part", "89c52", "--force"}},
       {stuck, 1, "erase: 1 of 4096 bytes are not blank after the erase\n"
                  "  0003: want FF, chip FE\n", {"erase"}},
-      {stuck, 1, "verify: 4096 bytes compared, 16 differ\n"
-                 "  0000: file 02, chip 00\n", {"verify", P("fw.hex"), "-q"}},
+      {stuck, 1, "verify: 4096 bytes compared, 16 differ\nchip image: SUM16 "
+                 "ED40, CRC-32 C3F848D9\n  0000: file 02, chip 00\n",
+       {"verify", P("fw.hex"), "-q"}},
       {stuck, 1, "write: 2 bytes programmed, 0 skipped, 2 failed (the chip "
-                 "was erased first)\n  0001: wrote 20, read back A0\n"
+                 "was erased first)\nchip image: SUM16 ECA5, CRC-32 "
+                 "68BA4386\n  0001: wrote 20, read back A0\n"
                  "  0003: wrote 41", {"write", P("w.bin")}},
       {"", 0, "write: 16 bytes programmed, 0 skipped, 0 failed\n",
        {"write", P("same.bin"), "--no-erase"}},
@@ -196,7 +198,8 @@ TEST_F(CliTest, WriteProgramsWhatItMustAndReadsBack) {
   Spill(dir_ / "board/simboard.ini", "trace = board.txt");
   Spill(dir_ / "fw.hex",
         ":0300000002003BC0\r\n:04003B00E4F5A02226\r\n:00000001FF\r\n");
-  EXPECT_EQ("write: 7 bytes programmed, 4089 skipped, 0 failed\n",
+  const std::string sums = "chip image: SUM16 EBDF, CRC-32 384A65BC\n";
+  EXPECT_EQ("write: 7 bytes programmed, 4089 skipped, 0 failed\n" + sums,
             Run({"write", P("fw.hex"), "--trace", P("trace.txt")}).out);
   std::string want(4096, '\xFF');
   want.replace(0, 3, "\x02\x00\x3B", 3).replace(0x3B, 4, "\xE4\xF5\xA0\x22");
@@ -207,7 +210,7 @@ TEST_F(CliTest, WriteProgramsWhatItMustAndReadsBack) {
     EXPECT_NE(std::string::npos, Slurp(dir_ / "trace.txt").find(line));
   EXPECT_NE(std::string::npos,
             Slurp(dir_ / "board/board.txt").find("  close\n"));
-  EXPECT_EQ("read 4096 bytes into " + P("back.HEX") + "\n",
+  EXPECT_EQ("read 4096 bytes into " + P("back.HEX") + "\n" + sums,
             Run({"read", P("back.HEX")}).out);
   ChipImage hex;
   ASSERT_TRUE(ParseIntelHex(Slurp(dir_ / "back.HEX"), 4096, &hex, nullptr));
@@ -412,7 +415,7 @@ TEST_F(CliTest, EveryBackupComesBack) {
   Spill(dir_ / "board/simchip.bin", std::string(4096, 'S'));
   Result r = Run({"read", P("b.dat")});
   EXPECT_NE(std::string::npos,
-            r.err.find("note: " + P("b.dat") + " reads as text: give "
+            r.err.find("warning: " + P("b.dat") + " reads as text: give "
                        "--format raw to write or verify it"))
       << r.err;
   EXPECT_EQ(0, Run({"verify", P("b.dat"), "--format", "raw"}).code);
@@ -481,9 +484,11 @@ TEST_F(CliTest, StandardInputIsBoundedAndSummariesStayOnOutput) {
   input_ = nullptr;
   const std::string hex = ":0300000002003BC0\r\n:00000001FF\r\n";
   r = Run({"write", "-"}, true, false, hex);
-  EXPECT_EQ("write: 3 bytes programmed, 4093 skipped, 0 failed\n", r.out);
+  const std::string sums = "chip image: SUM16 ED40, CRC-32 C3F848D9\n";
+  EXPECT_EQ("write: 3 bytes programmed, 4093 skipped, 0 failed\n" + sums,
+            r.out);
   r = Run({"verify", "-"}, true, false, hex);
-  EXPECT_EQ("verify: 4096 bytes compared, 0 differ\n", r.out);
+  EXPECT_EQ("verify: 4096 bytes compared, 0 differ\n" + sums, r.out);
 }
 
 // The Linux backend: the card and port found in the system's files and

@@ -11,6 +11,19 @@ const char* Plural(uint32_t n, const char* one, const char* more) {
 
 }  // namespace
 
+std::string ListFailures(const std::vector<ByteFailure>& failures,
+                         const char* expected, const char* actual) {
+  std::string text;
+  for (size_t n = 0; n < failures.size() && n < kListedFailures; ++n) {
+    const ByteFailure& f = failures[n];
+    text += Format("  %04X: %s %02X, %s %02X\n", f.address, expected,
+                   unsigned{f.expected}, actual, unsigned{f.actual});
+  }
+  if (failures.size() > kListedFailures)
+    text += Format("  ... and %zu more\n", failures.size() - kListedFailures);
+  return text;
+}
+
 std::string Thousands(uint32_t n) {
   std::string digits = Format("%u", n);
   for (int at = static_cast<int>(digits.size()) - 3; at > 0; at -= 3)

@@ -20,10 +20,13 @@ namespace {
 
 std::atomic<bool> interrupted{false};
 // The first signal that asked the run to stop; 0 while none has.
-volatile sig_atomic_t stop_signal = 0;
+std::atomic<int> stop_signal{0};
+static_assert(std::atomic<int>::is_always_lock_free,
+              "the signal handler sets it");
 
 void OnStopSignal(int signal) {
-  if (stop_signal == 0) stop_signal = signal;
+  int first = 0;
+  stop_signal.compare_exchange_strong(first, signal);
   interrupted = true;
   // A read of standard input under way ends on the signal; one about to
   // begin (selftest waiting for Enter) must not wait either, so standard
@@ -65,10 +68,11 @@ int main(int argc, char** argv) {
   env.hold_fine_clock = HoldFineClockResolution;
   env.clock = RealClockWithoutYields();
   env.interrupted = &interrupted;
+  env.stop_signal = &stop_signal;
   env.open_real_port = OpenRealPort;
   env.can_find_ports = true;
-  int code = RunCli(std::vector<std::string>(argv + 1, argv + argc), env);
+  // A signal makes the exit code 128 + its number (RunCli).
+  const int code = RunCli(std::vector<std::string>(argv + 1, argv + argc), env);
   std::cout.flush();
-  if (stop_signal != 0) code = 128 + stop_signal;
   return code;
 }

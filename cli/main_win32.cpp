@@ -110,12 +110,13 @@ int wmain(int argc, wchar_t** argv) {
   env.hold_fine_clock = HoldFineClockResolution;
   env.clock = RealClockWithoutYields();
   env.interrupted = &interrupted;
+  env.stop_signal = &stop_signal;
   env.open_real_port = OpenRealPort;
   env.loads_port_library = true;
-  int code = RunCli(args, env);
+  // A console event makes the exit code 128 + its signal's number (RunCli).
+  const int code = RunCli(args, env);
   std::cout.flush();
   std::cerr.flush();
-  if (stop_signal != 0) code = 128 + stop_signal;
   ::SetEvent(run_ended);
   return code;
 }

@@ -6,6 +6,8 @@
 #include <cctype>
 #include <cstdlib>
 #include <iterator>
+#include <utility>
+#include <vector>
 
 #include "base/hex_number.h"
 
@@ -26,6 +28,20 @@ bytes unless --format raw says so. FILE "-" is standard input (write,
 verify; at most 16 MB, as a file) or standard output (read; raw only when it
 is not a terminal). Results and summaries go to standard output, except
 with "read -", whose image goes there: its summary goes to standard error.
+With --json, standard output carries events, one JSON object a line (the
+manual page has their schema), and every word goes to standard error.
+
+write, verify and read give the SUM16 (the byte sum, modulo 65536) and the
+CRC-32 (zlib's) of the chip image: the part's whole size, FF where the file
+gives no byte. --expect-sum and --expect-crc refuse a file whose chip image
+has others before the board is touched.
+
+batch waits for a chip in the socket (a known part answering alike on two
+polls 200 ms apart), programs and verifies it as write does, waits for the
+socket to be empty, and so on; --prompt waits for Enter instead, for boards
+whose chip must not be changed with the power on. Serial numbers: --serial
+ADDR,SIZE,FORMAT with FORMAT le, be, bcd or ascii; the serial file is
+advanced on the disk before each chip, so no number is ever given twice.
 
 Files are written only once every refusal is passed: a refused run changes
 no file. The image file, --log, --trace and the simulated board's files
@@ -49,6 +65,12 @@ Examples:
   tarnwick selftest --hold 5            each line of an empty socket's board
                                         in turn, for an LED or a meter
   sudo tarnwick ports                   what the card and port are (Linux)
+  tarnwick checksum firmware.hex        SUM16 and CRC-32, for each part
+  tarnwick write fw.hex --expect-sum 1A2B   only the file with that sum
+  tarnwick batch fw.hex --serial 7FF0,4,bcd --serial-file serial.txt
+      --serial-start 1000 --journal chips.csv --count 40
+                                        40 chips, numbered from 1000
+  tarnwick --json write fw.hex          events for a program to read
 
 Without --sim, --config or the port flags, tarnwick on Linux uses the one
 RTL8139 card and the one parallel port the system lists (see `ports`), and
@@ -65,14 +87,18 @@ Exit codes:
   3    no port access, no chip answering, the board held by another
        program, or a chip refused: an unknown signature (write, erase) or
        one naming another part than --part; selftest: a chip answering
+  batch: 0 when it ended as asked (--count, or the end of input with
+       --prompt) and no chip failed, 1 when a chip failed, 2 also when its
+       journal or serial file could not be written or its serial numbers
+       ran out, 3 as above
   129, 130, 131, 141, 143
        stopped by a signal (hang-up, Ctrl-C, quit, broken pipe,
        termination) at the next address: 128 + the signal's number; the
        run says whether the chip is unchanged, erased or partly programmed)";
 
 constexpr const char* kCommandNames[] = {
-    "read",      "write",       "verify", "erase",
-    "signature", "blank-check", "ports",  "selftest"};
+    "read",  "write",    "verify",   "erase", "signature", "blank-check",
+    "ports", "selftest", "checksum", "batch"};
 
 // The first word of `args` that is neither an option nor an option's value:
 // the command the user meant. Empty when there is none.
@@ -87,6 +113,20 @@ std::string FirstCommandWord(CLI::App& app,
     if (option != nullptr && option->get_items_expected_min() > 0) ++i;
   }
   return "";
+}
+
+// Decimal digits only, at most `max`.
+bool ParseDecimal(const std::string& text, uint64_t max, uint64_t* value) {
+  if (text.empty() || text.size() > 20) return false;
+  uint64_t v = 0;
+  for (const char c : text) {
+    if (c < '0' || c > '9') return false;
+    const uint64_t digit = static_cast<uint64_t>(c - '0');
+    if (v > (max - digit) / 10) return false;
+    v = v * 10 + digit;
+  }
+  *value = v;
+  return true;
 }
 
 std::string Lower(std::string text) {
@@ -135,7 +175,8 @@ bool ParseCliOptions(const std::vector<std::string>& args, std::ostream& out,
   app.fallthrough();
 
   std::string sim, config, rtl, epp, part, log, trace, trace_limit, format,
-      wait, hold, library;
+      wait, hold, library, expect_sum, expect_crc, serial, serial_file,
+      serial_start, serial_step, on_fail, journal, count;
   app.add_option("--sim", sim,
                  "Drive the simulated board whose chip and settings are kept "
                  "in DIR (simchip.bin, simboard.ini), instead of real ports; "
@@ -197,6 +238,50 @@ bool ParseCliOptions(const std::vector<std::string>& args, std::ostream& out,
                "chip answers)");
   app.add_flag("-q,--quiet", o->quiet,
                "No progress and no summary when all is well");
+  app.add_flag("--json", o->json,
+               "Standard output carries events, one JSON object a line (see "
+               "the manual page); all words go to standard error");
+  app.add_option("--expect-sum", expect_sum,
+                 "write, verify, batch, checksum: refuse the file unless its "
+                 "chip image's SUM16 (the byte sum, 4 hex digits) is HHHH")
+      ->type_name("HHHH");
+  app.add_option("--expect-crc", expect_crc,
+                 "write, verify, batch, checksum: refuse the file unless its "
+                 "chip image's CRC-32 is HHHHHHHH")
+      ->type_name("HHHHHHHH");
+  app.add_option("--serial", serial,
+                 "batch: write each chip's serial number at ADDR (hex), SIZE "
+                 "bytes, FORMAT le, be, bcd or ascii (7FF0,4,bcd); needs "
+                 "--serial-file")
+      ->type_name("ADDR,SIZE,FORMAT");
+  app.add_option("--serial-file", serial_file,
+                 "batch: the file that keeps the next serial number, "
+                 "advanced on the disk before each chip is programmed")
+      ->type_name("FILE");
+  app.add_option("--serial-start", serial_start,
+                 "batch: the first number, when the serial file is missing "
+                 "(with an existing one it must be the number it holds)")
+      ->type_name("N");
+  app.add_option("--serial-step", serial_step,
+                 "batch: added to the serial number for each chip (default "
+                 "1)")
+      ->type_name("N");
+  app.add_option("--on-fail", on_fail,
+                 "batch: skip (default) leaves a failed chip's serial number "
+                 "unused; reuse gives it to the next chip")
+      ->type_name("skip|reuse");
+  app.add_option("--journal", journal,
+                 "batch: append one line per chip to FILE (CSV)")
+      ->type_name("FILE");
+  app.add_option("--count", count,
+                 "batch: end after N chips have passed")
+      ->type_name("N");
+  app.add_flag("--prompt", o->prompt,
+               "batch: wait for Enter before each chip instead of watching "
+               "the socket (for boards whose chip must not be changed with "
+               "the power on)");
+  app.add_flag("--no-bell", o->no_bell,
+               "batch: no bell at each chip's result");
 
   struct Command {
     const char* name;
@@ -223,6 +308,16 @@ bool ParseCliOptions(const std::vector<std::string>& args, std::ostream& out,
        "time, for an LED or a meter (Enter goes on, or --hold), then read "
        "the data lines back many times",
        false},
+      {"checksum",
+       "Show FILE's bytes, their range, and the SUM16 and CRC-32 of the chip "
+       "image it makes (for each part unless --part), without a board",
+       true},
+      {"batch",
+       "Program chip after chip with FILE, each written and verified as "
+       "write does: waits for a chip in the socket (or Enter with "
+       "--prompt), then for it to be taken out; with serial numbers and a "
+       "journal if asked",
+       true},
   };
   static_assert(sizeof commands / sizeof commands[0] ==
                 sizeof kCommandNames / sizeof kCommandNames[0]);
@@ -276,10 +371,12 @@ bool ParseCliOptions(const std::vector<std::string>& args, std::ostream& out,
     if (app.got_subcommand(c.name)) o->command = c.name;
 
   // An option given with an empty value is a mistake, not an absence.
-  for (const char* name : {"--sim", "--config", "--rtl-base", "--epp-port",
-                           "--part", "--log", "--trace", "--trace-limit",
-                           "--format", "--wait", "--hold",
-                           "--port-library"}) {
+  for (const char* name :
+       {"--sim", "--config", "--rtl-base", "--epp-port", "--part", "--log",
+        "--trace", "--trace-limit", "--format", "--wait", "--hold",
+        "--port-library", "--expect-sum", "--expect-crc", "--serial",
+        "--serial-file", "--serial-start", "--serial-step", "--on-fail",
+        "--journal", "--count"}) {
     const CLI::Option* option = app.get_option(name);
     if (option->count() > 0 && option->as<std::string>().empty())
       return fail(std::string(name) + ": the value is empty");
@@ -349,10 +446,101 @@ bool ParseCliOptions(const std::vector<std::string>& args, std::ostream& out,
   if (!config.empty()) o->config = config;
   if (!log.empty()) o->log = log;
   if (!trace.empty()) o->trace = trace;
-  if (o->log && o->command != "write") return fail("--log goes with write");
+  uint32_t hex = 0;
+  if (!expect_sum.empty()) {
+    if (!ParseHexNumber(expect_sum, 0xFFFF, &hex))
+      return fail("--expect-sum: expected the 16-bit byte sum, up to 4 "
+                  "hexadecimal digits, not \"" + expect_sum + "\"");
+    o->expect_sum = static_cast<uint16_t>(hex);
+  }
+  if (!expect_crc.empty()) {
+    if (!ParseHexNumber(expect_crc, 0xFFFFFFFF, &hex))
+      return fail("--expect-crc: expected a CRC-32, up to 8 hexadecimal "
+                  "digits, not \"" + expect_crc + "\"");
+    o->expect_crc = hex;
+  }
+  if (!serial.empty()) {
+    SerialArea area;
+    std::string why;
+    if (!ParseSerialArea(serial, &area, &why))
+      return fail("--serial: " + why + ", not \"" + serial + "\"");
+    o->serial = area;
+  }
+  uint64_t number = 0;
+  if (!serial_start.empty()) {
+    if (!ParseDecimal(serial_start, UINT64_MAX, &number))
+      return fail("--serial-start: expected a whole number (decimal digits), "
+                  "not \"" + serial_start + "\"");
+    o->serial_start = number;
+  }
+  if (!serial_step.empty() &&
+      (!ParseDecimal(serial_step, UINT64_MAX, &o->serial_step) ||
+       o->serial_step == 0))
+    return fail("--serial-step: expected a whole number from 1, not \"" +
+                serial_step + "\"");
+  if (!on_fail.empty()) {
+    if (Lower(on_fail) != "skip" && Lower(on_fail) != "reuse")
+      return fail("--on-fail: expected skip or reuse, not \"" + on_fail +
+                  "\"");
+    o->reuse_failed = Lower(on_fail) == "reuse";
+  }
+  if (!count.empty()) {
+    if (!ParseDecimal(count, UINT32_MAX, &number) || number == 0)
+      return fail("--count: expected a number of chips from 1, not \"" +
+                  count + "\"");
+    o->count = static_cast<uint32_t>(number);
+  }
+  if (!serial_file.empty()) o->serial_file = serial_file;
+  if (!journal.empty()) o->journal = journal;
+  if (o->serial && !o->serial_file)
+    return fail("--serial needs --serial-file FILE, which keeps the next "
+                "number");
+  // Options that mean something to some commands only.
+  const struct {
+    const char* name;
+    bool given;
+    std::vector<const char*> commands;
+    const char* words;
+  } only[] = {
+      {"--log", o->log.has_value(), {"write"}, "write"},
+      {"--no-erase", o->no_erase, {"write", "batch"}, "write and batch"},
+      {"--expect-sum", o->expect_sum.has_value(),
+       {"write", "verify", "batch", "checksum"},
+       "write, verify, batch and checksum"},
+      {"--expect-crc", o->expect_crc.has_value(),
+       {"write", "verify", "batch", "checksum"},
+       "write, verify, batch and checksum"},
+      {"--serial", o->serial.has_value(), {"batch"}, "batch"},
+      {"--journal", o->journal.has_value(), {"batch"}, "batch"},
+      {"--count", !count.empty(), {"batch"}, "batch"},
+      {"--prompt", o->prompt, {"batch"}, "batch"},
+      {"--no-bell", o->no_bell, {"batch"}, "batch"},
+  };
+  for (const auto& option : only) {
+    if (option.given &&
+        std::find_if(option.commands.begin(), option.commands.end(),
+                     [&](const char* c) { return o->command == c; }) ==
+            option.commands.end())
+      return fail(std::string(option.name) + " goes with " + option.words);
+  }
+  for (const auto& [name, given] :
+       {std::pair<const char*, bool>{"--serial-file", !serial_file.empty()},
+        {"--serial-start", !serial_start.empty()},
+        {"--serial-step", !serial_step.empty()},
+        {"--on-fail", !on_fail.empty()}}) {
+    if (given && !o->serial)
+      return fail(std::string(name) + " goes with --serial ADDR,SIZE,FORMAT");
+  }
+  if (o->force && o->command == "batch")
+    return fail("--force does not go with batch: it never programs a chip "
+                "of another part, or of none it knows");
   if (!trace_limit.empty() && !o->trace)
     return fail("--trace-limit goes with --trace");
-  if (o->no_erase && o->command != "write")
-    return fail("--no-erase goes with write");
+  if (o->prompt && o->file == "-")
+    return fail("batch - with --prompt: standard input carries the "
+                "operator's Enter; give the image as a file");
+  if (o->json && o->command == "read" && o->file == "-")
+    return fail("read - with --json: standard output carries the events; "
+                "read into a file");
   return true;
 }

@@ -9,6 +9,7 @@
 
 #include "cli/version.h"
 #include "image/image_file.h"
+#include "production/serial_number.h"
 
 // The size a trace's file stops at unless --trace-limit says otherwise: a
 // whole chip's write on a sound board traces to a few megabytes, a board
@@ -18,9 +19,9 @@ constexpr uint64_t kDefaultTraceLimit = uint64_t{1} << 30;
 // The command line as given.
 struct CliOptions {
   std::string command;  // read, write, verify, erase, signature, blank-check,
-                        // ports, selftest
-  std::string file;     // read, write, verify: the image file (UTF-8);
-                        // "-" for standard input or output
+                        // ports, selftest, checksum, batch
+  std::string file;     // read, write, verify, checksum, batch: the image
+                        // file (UTF-8); "-" for standard input or output
   std::optional<std::string> sim_dir;
   std::optional<std::string> config;
   std::optional<uint16_t> rtl_base;
@@ -37,6 +38,20 @@ struct CliOptions {
   bool no_erase = false;
   bool force = false;
   bool quiet = false;
+  bool json = false;  // --json: events on standard output, words on error
+  // --expect-sum, --expect-crc: the file's chip image must have these.
+  std::optional<uint16_t> expect_sum;
+  std::optional<uint32_t> expect_crc;
+  // batch
+  std::optional<SerialArea> serial;         // --serial ADDR,SIZE,FORMAT
+  std::optional<std::string> serial_file;   // --serial-file
+  std::optional<uint64_t> serial_start;     // --serial-start
+  uint64_t serial_step = 1;                 // --serial-step
+  bool reuse_failed = false;                // --on-fail reuse
+  std::optional<std::string> journal;       // --journal
+  uint32_t count = 0;                       // --count; 0: no end
+  bool prompt = false;                      // --prompt
+  bool no_bell = false;                     // --no-bell
 };
 
 // The program's version, as --version shows it.

@@ -3,7 +3,9 @@
 
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <istream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,6 +18,21 @@ struct NamedFile {
   FilePath path;
   bool written = false;
 };
+
+// A file an option names (a null path: the option is not given), and
+// whether the run writes it.
+struct OptionFile {
+  const char* option;  // "--log"
+  const std::optional<std::string>& path;
+  bool written;
+};
+
+// The files a run names: its image file (none for "" and "-"), which it
+// writes when `image_written`; the files of `options`; and the files of the
+// simulated board kept in `sim_dir` (when given), the chip written.
+std::vector<NamedFile> RunFiles(const std::string& image, bool image_written,
+                                std::initializer_list<OptionFile> options,
+                                const std::optional<std::string>& sim_dir);
 
 // Whether two of `files` are one file (SameFile: by any path, link or hard
 // link) that the run writes through either: false, with *why naming both,

@@ -130,7 +130,8 @@ ImageLoadResult LoadRawImage(const FilePath& path, uint32_t max_bytes,
 
 ImageLoadResult ParseImage(const std::string& contents, const FilePath& name,
                            ImageFormat format, uint32_t chip_size,
-                           ChipImage* image, ImageError* error) {
+                           ChipImage* image, ImageError* error,
+                           ImageFormat* taken) {
   if (contents.empty())
     return Refuse(ImageLoadResult::kMalformed, 0, "the file is empty", error);
   ImageFormat chosen =
@@ -176,17 +177,19 @@ ImageLoadResult ParseImage(const std::string& contents, const FilePath& name,
                   "its records give no bytes", error);
   }
   *image = std::move(parsed);
+  if (taken != nullptr)
+    *taken = chosen == ImageFormat::kAuto ? ImageFormat::kRaw : chosen;
   return ImageLoadResult::kLoaded;
 }
 
 ImageLoadResult LoadImageFile(const FilePath& path, ImageFormat format,
                               uint32_t chip_size, ChipImage* image,
-                              ImageError* error) {
+                              ImageError* error, ImageFormat* taken) {
   std::string contents;
   const ImageLoadResult result =
       ReadWhole(path, ImageFileLimit(chip_size), &contents, error);
   if (result != ImageLoadResult::kLoaded) return result;
-  return ParseImage(contents, path, format, chip_size, image, error);
+  return ParseImage(contents, path, format, chip_size, image, error, taken);
 }
 
 std::string FormatImage(const std::vector<uint8_t>& bytes,

@@ -56,14 +56,17 @@ ImageLoadResult LoadRawImage(const FilePath& path, uint32_t max_bytes,
 // `chip_size` are noted in the image: FitImageToChip checks it against the
 // chip in the socket. On any result but kLoaded,
 // `*image` is unchanged and `*error` says why (with the line for text).
+// `*taken`, when given, gets the format the file was read as (never kAuto).
 ImageLoadResult ParseImage(const std::string& contents, const FilePath& name,
                            ImageFormat format, uint32_t chip_size,
-                           ChipImage* image, ImageError* error);
+                           ChipImage* image, ImageError* error,
+                           ImageFormat* taken = nullptr);
 
 // Reads the file at `path` and parses it as ParseImage does.
 ImageLoadResult LoadImageFile(const FilePath& path, ImageFormat format,
                               uint32_t chip_size, ChipImage* image,
-                              ImageError* error);
+                              ImageError* error,
+                              ImageFormat* taken = nullptr);
 
 // `bytes` written as a file of `format` (kAuto: raw).
 std::string FormatImage(const std::vector<uint8_t>& bytes,

@@ -15,16 +15,7 @@ class BatchSink : public ProgressSink {
       : events_(events), stop_(stop) {}
 
   void OnProgress(const Progress& p) override {
-    if (p.stage != stage_ || p.done < done_) percent_ = 0;
-    stage_ = p.stage;
-    done_ = p.done;
-    const uint32_t percent =
-        p.total == 0 ? 100 : static_cast<uint32_t>(uint64_t{p.done} * 100 /
-                                                   p.total);
-    if (percent > percent_ || p.done == p.total) {
-      percent_ = percent;
-      events_.OnProgress(p);
-    }
+    if (steps_.Take(p)) events_.OnProgress(p);
   }
   void OnFailure(const ByteFailure& failure) override {
     events_.OnFailure(failure);
@@ -34,9 +25,7 @@ class BatchSink : public ProgressSink {
  private:
   BatchEvents& events_;
   const std::function<bool()>& stop_;
-  Stage stage_ = Stage::kRead;
-  uint32_t done_ = 0;
-  uint32_t percent_ = 0;
+  PercentSteps steps_;
 };
 
 double Seconds(uint64_t us) { return static_cast<double>(us) / 1e6; }
@@ -99,7 +88,8 @@ bool Run::EndOnWait(SocketWait wait) {
 BatchSummary Run::Go() {
   for (uint32_t number = 1;; ++number) {
     if (s_.count != 0 && summary_.counts.passed >= s_.count) {
-      End(BatchEnd::kCounted, Format("%u chips passed", s_.count));
+      End(BatchEnd::kCounted, Format("%u chip%s passed", s_.count,
+                                     s_.count == 1 ? "" : "s"));
       break;
     }
     if (s_.stop()) {
