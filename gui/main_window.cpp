@@ -17,6 +17,7 @@
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QScrollBar>
 #include <QSettings>
 #include <QStatusBar>
 #include <QTableView>
@@ -74,7 +75,16 @@ MainWindow::MainWindow(const Launch& simulated, const Launch& hardware,
     hex_view_->setColumnWidth(c, cell);
   hex_view_->setColumnWidth(
       HexModel::kTextColumn,
-      QFontMetrics(hex_view_->font()).horizontalAdvance(QString(18, 'M')));
+      QFontMetrics(hex_view_->font()).horizontalAdvance(QString(16, 'M')) +
+          cell / 2);
+  // Wide enough for every column: the text is what a user looks for.
+  int width = hex_view_->verticalHeader()->sizeHint().width() +
+              hex_view_->verticalScrollBar()->sizeHint().width() +
+              2 * hex_view_->frameWidth() + 4;
+  for (int c = 0; c <= HexModel::kTextColumn; ++c)
+    width += hex_view_->columnWidth(c);
+  hex_view_->setMinimumWidth(width);
+  hex_view_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   setCentralWidget(hex_view_);
 
   stage_ = new QLabel(this);
@@ -174,11 +184,12 @@ QAction* MainWindow::AddAction(QMenu* menu, const char* name,
 
 void MainWindow::MakeActions() {
   QMenu* file = menuBar()->addMenu(tr("&File"));
-  open_ = AddAction(file, "open", tr("&Open..."), QKeySequence::Open);
+  open_ = AddAction(file, "open", tr("&Open..."),
+                    Qt::CTRL | Qt::Key_O);
   recent_menu_ = file->addMenu(tr("Open &recent"));
   reload_ = AddAction(file, "reload", tr("Re&load"), Qt::Key_F5);
   save_ = AddAction(file, "save", tr("&Save the buffer as..."),
-                    QKeySequence::Save);
+                    Qt::CTRL | Qt::Key_S);
   file->addSeparator();
   watch_file_ = AddAction(file, "watchFile", tr("&Watch the file"),
                           Qt::CTRL | Qt::SHIFT | Qt::Key_W);
@@ -188,7 +199,8 @@ void MainWindow::MakeActions() {
                 Qt::CTRL | Qt::ALT | Qt::Key_W);
   write_on_change_->setCheckable(true);
   file->addSeparator();
-  QAction* quit = AddAction(file, "quit", tr("&Quit"), QKeySequence::Quit);
+  QAction* quit = AddAction(file, "quit", tr("&Quit"),
+                            Qt::CTRL | Qt::Key_Q);
   connect(open_, &QAction::triggered, this, &MainWindow::ChooseFile);
   connect(reload_, &QAction::triggered, this, &MainWindow::Reload);
   connect(save_, &QAction::triggered, this, &MainWindow::SaveBuffer);

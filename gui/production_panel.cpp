@@ -91,7 +91,7 @@ ProductionPanel::ProductionPanel(QWidget* parent) : QWidget(parent) {
   count_->setSpecialValueText(tr("no limit"));
   start_ = new QPushButton(tr("S&tart the production run"), this);
   start_->setObjectName("productionStart");
-  stop_ = new QPushButton(tr("St&op after this chip's next address"), this);
+  stop_ = new QPushButton(tr("St&op at the next address"), this);
   stop_->setObjectName("productionStop");
   stop_->setEnabled(false);
   state_ = new QLabel(tr("Not running."), this);

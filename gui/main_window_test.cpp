@@ -1,0 +1,363 @@
+// The window as a user drives it, on the `offscreen` platform, with the
+// stand-in playing tarnwick: a file dropped, a write followed and stopped,
+// closing during a run, a tarnwick too old, shortcuts, what it remembers,
+// every text in Chinese, and the UI thread's longest stall during a run.
+
+#include "gui/main_window.h"
+
+#include <QtTest>
+#include <QtWidgets>
+
+#include "gui/chip_map.h"
+#include "gui/testing/standin.h"
+#include "image/image_file.h"
+
+class MainWindowTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void initTestCase();
+  void init();
+  void DropOpensAndWatchesTheFile();
+  void WriteFollowedAndStopped();
+  void ClosingDuringARunAsksThenWaitsForTheStop();
+  void TooOldTarnwickIsRefused();
+  void EveryCommandHasItsOwnShortcut();
+  void RemembersBoardFilesAndLayout();
+  void EveryVisibleTextIsTranslated();
+  void StallWhileAChipIsWritten();
+  void Pictures();
+
+ private:
+  QTemporaryDir settings_;
+  QTemporaryDir dir_;
+  QString hex_;
+};
+
+namespace {
+
+const char kHex[] = ":0300000002003BC0\n:04003B00E4F5A02226\n:00000001FF\n";
+const char kResultStopped[] =
+    R"({"v":1,"event":"result","t":2,"command":"write","outcome":"stopped","chip_state":"partly-programmed","programmed":200,"not_reached":3800})";
+const char kSummaryStopped[] = R"({"v":1,"event":"summary","t":2,"exit":130})";
+
+void Drop(QWidget* target, const QString& path) {
+  QMimeData data;
+  data.setUrls({QUrl::fromLocalFile(path)});
+  QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton,
+                        Qt::NoModifier);
+  QCoreApplication::sendEvent(target, &enter);
+  QVERIFY(enter.isAccepted());
+  QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton,
+                  Qt::NoModifier);
+  QCoreApplication::sendEvent(target, &drop);
+}
+
+// Answers the next message box that opens with `button`.
+void AnswerNextMessageBox(QMessageBox::StandardButton button) {
+  auto* poll = new QTimer;
+  QObject::connect(poll, &QTimer::timeout, [poll, button] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (box == nullptr) return;
+    box->button(button)->click();
+    poll->deleteLater();
+  });
+  poll->start(20);
+}
+
+QString Text(QWidget* window, const char* name) {
+  return window->findChild<QLabel*>(name)->text();
+}
+
+// A write of the whole chip with progress at 1 % steps, stopped when asked.
+QStringList LongWrite() {
+  return {Standin::kStart, "rate 40", "progress program 4096 100", "on-signal",
+          kResultStopped, kSummaryStopped};
+}
+
+}  // namespace
+
+void MainWindowTest::initTestCase() {
+  QSettings::setDefaultFormat(QSettings::IniFormat);
+  QSettings::setPath(QSettings::IniFormat, QSettings::UserScope,
+                     settings_.path());
+  QCoreApplication::setOrganizationName("Tarnwick");
+  QCoreApplication::setApplicationName("tarnwick-gui-test");
+  hex_ = dir_.filePath("fw.hex");
+  QFile file(hex_);
+  QVERIFY(file.open(QIODevice::WriteOnly));
+  file.write(kHex);
+}
+
+void MainWindowTest::init() { QSettings().clear(); }
+
+void MainWindowTest::DropOpensAndWatchesTheFile() {
+  MainWindow window{Launch(), Launch()};
+  window.show();
+  window.findChild<QAction*>("watchFile")->setChecked(true);
+  Drop(&window, hex_);
+  QCOMPARE(window.Buffer()->ImageLength(), 4096);
+  QTRY_COMPARE(Text(&window, "sum16"), QString("EBDF"));
+  QCOMPARE(Text(&window, "crc32"), QString("384A65BC"));
+  QTRY_COMPARE(Text(&window, "statusSums"), QString("SUM16 EBDF  CRC-32 384A65BC"));
+  QVERIFY(window.windowTitle().contains("fw.hex"));
+  // The compiler writes the file again: the buffer follows.
+  QTemporaryDir dir;
+  const QString copy = dir.filePath("app.hex");
+  QVERIFY(QFile::copy(hex_, copy));
+  QVERIFY(window.OpenFile(copy));
+  QFile file(copy);
+  QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+  file.write(":0100000055AA\n:00000001FF\n");
+  file.close();
+  QTRY_COMPARE_WITH_TIMEOUT(window.Buffer()->ByteAt(0), quint8(0x55), 10000);
+  QCOMPARE(window.findChild<QMenu*>()->isEnabled(), true);
+}
+
+void MainWindowTest::WriteFollowedAndStopped() {
+  Standin standin;
+  const Launch launch = Standin::LaunchOf(standin.Scenario(LongWrite()));
+  MainWindow window(launch, launch);
+  window.UseSimulatedBoard(dir_.filePath("board"));
+  window.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&window));
+  QVERIFY(window.OpenFile(hex_));
+  QTest::keyClick(&window, Qt::Key_W, Qt::ControlModifier);  // Write
+  auto* progress = window.findChild<QProgressBar*>("progress");
+  QTRY_VERIFY_WITH_TIMEOUT(progress->value() > 0, 30000);
+  QVERIFY(progress->isVisible());
+  QVERIFY(window.windowTitle().contains("Programming"));
+  QVERIFY(!window.findChild<QAction*>("write")->isEnabled());
+  QTest::keyClick(&window, Qt::Key_Escape);  // Stop
+  QTRY_VERIFY_WITH_TIMEOUT(!window.Operations()->Busy(), 30000);
+  QTRY_VERIFY(window.windowTitle().endsWith("Write stopped"));
+  QVERIFY(progress->value() < progress->maximum());
+  QVERIFY(!progress->isVisible());
+  QVERIFY(Text(&window, "stage").contains("The chip is partly programmed"));
+  QVERIFY(window.findChild<QAction*>("write")->isEnabled());
+}
+
+void MainWindowTest::ClosingDuringARunAsksThenWaitsForTheStop() {
+  Standin standin;
+  // The file "ended" is written only by a run that is not stopped.
+  QStringList scenario = LongWrite();
+  scenario.insert(scenario.indexOf("on-signal"), "arguments " + standin.Path("ended"));
+  const Launch launch = Standin::LaunchOf(standin.Scenario(scenario));
+  auto* window = new MainWindow(launch, launch);
+  window->setAttribute(Qt::WA_DeleteOnClose);
+  QPointer<MainWindow> alive(window);
+  window->UseSimulatedBoard(dir_.filePath("board"));
+  window->show();
+  QVERIFY(window->OpenFile(hex_));
+  window->findChild<QAction*>("write")->trigger();
+  auto* progress = window->findChild<QProgressBar*>("progress");
+  QTRY_VERIFY_WITH_TIMEOUT(progress->value() > 0, 30000);
+  // "No" keeps it running.
+  AnswerNextMessageBox(QMessageBox::No);
+  window->close();
+  QVERIFY(window->isVisible());
+  QVERIFY(window->Operations()->Busy());
+  // "Yes" stops it at the next address; the window waits for the end.
+  AnswerNextMessageBox(QMessageBox::Yes);
+  window->close();
+  QVERIFY(alive);
+  QTRY_VERIFY_WITH_TIMEOUT(alive.isNull(), 30000);
+  QVERIFY(standin.Read("ended").isEmpty());  // stopped before its end
+}
+
+void MainWindowTest::TooOldTarnwickIsRefused() {
+  Standin standin;
+  const Launch launch = Standin::LaunchOf(standin.Scenario(
+      {"stderr The following argument was not expected: --json", "exit 2"}));
+  MainWindow window(launch, launch);
+  window.UseSimulatedBoard(dir_.filePath("board"));
+  window.show();
+  QVERIFY(window.OpenFile(hex_));
+  window.CheckTarnwick();
+  QTRY_COMPARE_WITH_TIMEOUT(window.Operations()->CurrentCompatibility(),
+                            Compatibility::kTooOld, 30000);
+  QVERIFY(Text(&window, "stage").contains("too old"));
+  QVERIFY(!window.findChild<QAction*>("write")->isEnabled());
+  QString why;
+  QVERIFY(!window.Operations()->Start(Command::kWrite, {}, &why));
+  QVERIFY(why.contains("too old"));
+}
+
+void MainWindowTest::EveryCommandHasItsOwnShortcut() {
+  MainWindow window{Launch(), Launch()};
+  QMap<QString, QString> owner;
+  for (QAction* menu : window.menuBar()->actions()) {
+    for (QAction* action : menu->menu()->actions()) {
+      if (action->isSeparator() || action->menu() != nullptr) continue;
+      const QString keys = action->shortcut().toString();
+      QVERIFY2(!keys.isEmpty(), qPrintable(action->text()));
+      QVERIFY2(!owner.contains(keys) || owner[keys] == action->objectName(),
+               qPrintable(keys + " twice: " + action->objectName()));
+      owner[keys] = action->objectName();
+    }
+  }
+  QVERIFY(owner.size() >= 20);
+}
+
+void MainWindowTest::RemembersBoardFilesAndLayout() {
+  const QString board = dir_.filePath("remembered");
+  QSize size;
+  {
+    MainWindow window{Launch(), Launch()};
+    window.UseSimulatedBoard(board);
+    window.resize(900, 640);
+    window.show();
+    QVERIFY(window.OpenFile(hex_));
+    window.findChild<QDockWidget*>("logDock")->hide();
+    size = window.size();
+    window.close();
+  }
+  MainWindow window{Launch(), Launch()};
+  window.show();
+  QCOMPARE(window.Operations()->CurrentBoard().sim_dir, board);
+  QCOMPARE(window.findChild<QLineEdit*>("simDir")->text(), board);
+  QCOMPARE(window.size(), size);
+  QVERIFY(!window.findChild<QDockWidget*>("logDock")->isVisible());
+  QMenu* recent = window.findChild<QMenu*>();
+  for (QMenu* m : window.findChildren<QMenu*>())
+    if (!m->actions().isEmpty() && m->actions().first()->data() == hex_)
+      recent = m;
+  QCOMPARE(recent->actions().first()->data().toString(), hex_);
+}
+
+// In Chinese, no text a user sees is left in English: each has at least one
+// character outside ASCII, unless it is made only of figures, names and
+// symbols (89C51, SUM16, tarnwick).
+void MainWindowTest::EveryVisibleTextIsTranslated() {
+  QTranslator chinese;
+  QVERIFY(chinese.load(":/i18n/tarnwick_zh_CN.qm"));
+  QCoreApplication::installTranslator(&chinese);
+  MainWindow window{Launch(), Launch()};
+  window.OpenFile(hex_);
+  QStringList texts;
+  for (QAction* a : window.findChildren<QAction*>()) texts << a->text() << a->toolTip();
+  for (QMenu* m : window.findChildren<QMenu*>()) texts << m->title();
+  for (QLabel* l : window.findChildren<QLabel*>()) texts << l->text();
+  for (QAbstractButton* b : window.findChildren<QAbstractButton*>())
+    texts << b->text();
+  for (QDockWidget* d : window.findChildren<QDockWidget*>()) texts << d->windowTitle();
+  for (QGroupBox* g : window.findChildren<QGroupBox*>()) texts << g->title();
+  for (QComboBox* c : window.findChildren<QComboBox*>())
+    for (int i = 0; i < c->count(); ++i) texts << c->itemText(i);
+  for (QTableWidget* t : window.findChildren<QTableWidget*>())
+    for (int i = 0; i < t->columnCount(); ++i)
+      texts << t->horizontalHeaderItem(i)->text();
+  const QRegularExpression english("[A-Za-z]{3,}");
+  const QRegularExpression names(
+      "tarnwick|Tarnwick|SUM16|CRC-32|fw\\.hex|Intel HEX|ASCII|BCD|CSV|"
+      "\\b[0-9A-F]{2,8}\\b");  // and hexadecimal figures
+  QStringList left;
+  for (QString text : texts) {
+    if (text.contains(dir_.path())) continue;  // a file's name
+    text.remove(names);
+    if (english.match(text).hasMatch()) left << text;
+  }
+  QCoreApplication::removeTranslator(&chinese);
+  QVERIFY2(left.isEmpty(), qPrintable(left.join(" | ")));
+}
+
+// The longest time the UI thread does not turn while a chip is written: a
+// timer that should fire every 5 ms, while the stand-in sends a write's
+// events at the pace tarnwick sends them (100 progress events) and then,
+// far faster than any chip, a failure for every byte.
+void MainWindowTest::StallWhileAChipIsWritten() {
+  Standin standin;
+  const Launch launch = Standin::LaunchOf(standin.Scenario(
+      {Standin::kStart, "rate 200", "progress read 4096 100",
+       "progress program 4096 100", "rate 0", "failures program 4096",
+       R"({"v":1,"event":"result","t":2,"command":"write","outcome":"fail","failed":4096,"programmed":0})",
+       R"({"v":1,"event":"summary","t":2,"exit":1})"}));
+  MainWindow window(launch, launch);
+  window.UseSimulatedBoard(dir_.filePath("board"));
+  window.resize(1200, 800);
+  window.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&window));
+  QVERIFY(window.OpenFile(hex_));
+  QElapsedTimer clock;
+  qint64 last = 0, longest = 0;
+  QTimer probe;
+  probe.setInterval(5);
+  connect(&probe, &QTimer::timeout, [&] {
+    const qint64 now = clock.elapsed();
+    longest = std::max(longest, now - last);
+    last = now;
+  });
+  clock.start();
+  probe.start();
+  window.findChild<QAction*>("write")->trigger();
+  QTRY_VERIFY_WITH_TIMEOUT(!window.Operations()->Busy(), 60000);
+  QTRY_COMPARE(window.Buffer()->CountOf(ByteKind::kFailed), 4096);
+  probe.stop();
+  qInfo("longest stall of the UI thread during the write: %lld ms (over %lld ms)",
+        longest, clock.elapsed());
+  QVERIFY2(longest < 50, qPrintable(QString::number(longest)));
+}
+
+// The README's pictures: a firmware written with three bytes that would
+// not program (data line D6 stuck high), in English and in Chinese. They
+// go to the folder TARNWICK_GUI_PICTURES names (docs/ for the README),
+// else beside this test.
+void MainWindowTest::Pictures() {
+  std::vector<uint8_t> firmware(4096, 0xFF);
+  quint32 seed = 51;
+  for (int a = 0; a < 0x5C0; ++a) firmware[a] = (seed = seed * 1103515245 + 12345) >> 16;
+  for (int a = 0; a < 0x100; ++a) firmware[0x800 + a] = a;
+  const QString hex = dir_.filePath("app.hex");
+  QFile file(hex);
+  QVERIFY(file.open(QIODevice::WriteOnly));
+  file.write(QByteArray::fromStdString(FormatImage(firmware, ImageFormat::kIntelHex)));
+  file.close();
+  QStringList scenario = {
+      Standin::kStart,
+      R"({"v":1,"event":"signature","t":0.1,"bytes":[30,81,255],"part":"89C51","size":4096,"verdict":"found"})",
+      "rate 100", "progress read 4096 4", "progress program 4096 20"};
+  QStringList failures;
+  for (int a : {0x0123, 0x0163, 0x01A3}) {
+    const int expected = firmware[a] & ~0x40, actual = expected | 0x40;
+    firmware[a] = expected;
+    scenario << QString(R"({"v":1,"event":"failure","t":9,"stage":"program","address":%1,"expected":%2,"actual":%3})")
+                    .arg(a).arg(expected).arg(actual);
+    failures << QString(R"({"address":%1,"expected":%2,"actual":%3})").arg(a).arg(expected).arg(actual);
+  }
+  QVERIFY(file.open(QIODevice::WriteOnly));
+  file.write(QByteArray::fromStdString(FormatImage(firmware, ImageFormat::kIntelHex)));
+  file.close();
+  scenario << "progress verify 4096 5"
+           << R"({"v":1,"event":"result","t":12.9,"command":"write","outcome":"fail","chip_state":"programmed","programmed":1725,"skipped":2371,"failed":3,"failures":[)" +
+                  failures.join(',') +
+                  R"(],"bits":{"cleared":0,"set":3,"bit":6,"bit_failures":3,"address_line":null},"seconds":12.9})"
+           << R"({"v":1,"event":"summary","t":12.9,"exit":1})";
+  const QString folder = qEnvironmentVariable(
+      "TARNWICK_GUI_PICTURES", QCoreApplication::applicationDirPath());
+  for (const QString language : {"", "zh_CN"}) {
+    QTranslator translator;
+    if (!language.isEmpty()) {
+      QVERIFY(translator.load(":/i18n/tarnwick_" + language + ".qm"));
+      QCoreApplication::installTranslator(&translator);
+    }
+    Standin standin;
+    const Launch launch = Standin::LaunchOf(standin.Scenario(scenario));
+    MainWindow window(launch, launch);
+    window.UseSimulatedBoard("/home/lab/board");
+    window.resize(1200, 760);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QVERIFY(window.OpenFile(hex));
+    window.findChild<QAction*>("write")->trigger();
+    QTRY_VERIFY_WITH_TIMEOUT(!window.Operations()->Busy(), 30000);
+    QTRY_COMPARE(window.Buffer()->CountOf(ByteKind::kFailed), 3);
+    emit window.findChild<ChipMap*>()->addressChosen(0x0100);
+    const QString name = language.isEmpty() ? "tarnwick-gui.png"
+                                            : "tarnwick-gui-" + language + ".png";
+    QVERIFY(window.grab().save(QDir(folder).filePath(name)));
+    QCoreApplication::removeTranslator(&translator);
+  }
+}
+
+QTEST_MAIN(MainWindowTest)
+#include "main_window_test.moc"

@@ -1,0 +1,207 @@
+// Runs of a process that speaks the event stream: the stand-in for
+// tarnwick (testdata/tarnwick_standin.py) playing scenarios. And how
+// tarnwick is launched: directly, or through pkexec.
+
+#include "gui/tarnwick_run.h"
+
+#include <linux/capability.h>
+
+#include <QtTest>
+
+#include "gui/launch.h"
+#include "gui/testing/standin.h"
+
+Q_DECLARE_METATYPE(RunEnd)
+
+class TarnwickRunTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void EventsInOrderThenTheEnd();
+  void StopEndsTheRunAtTheNextEvent();
+  void TooOldTooNewAndBroken_data();
+  void TooOldTooNewAndBroken();
+  void NotStarted();
+  void WhoNeedsPkexec_data();
+  void WhoNeedsPkexec();
+  void CapabilityRecords_data();
+  void CapabilityRecords();
+  void CapabilityOfARealFile();
+};
+
+namespace {
+
+// Runs `scenario` to its end; returns the events' names and the end.
+struct Played {
+  QStringList names;
+  RunEnd end;
+};
+
+Played Play(Standin& standin, const QString& scenario,
+            const QStringList& args = {"write", "fw.hex"}) {
+  TarnwickRun run;
+  Played played;
+  QObject::connect(&run, &TarnwickRun::eventArrived,
+                   [&](const TarnwickEvent& e) { played.names << e.name; });
+  QSignalSpy ended(&run, &TarnwickRun::ended);
+  run.Start(standin.LaunchOf(scenario), args);
+  if (!ended.wait(30000)) qWarning("the run did not end");
+  if (!ended.isEmpty()) played.end = ended.first().first().value<RunEnd>();
+  return played;
+}
+
+}  // namespace
+
+void TarnwickRunTest::EventsInOrderThenTheEnd() {
+  Standin standin;
+  const Played p = Play(standin,
+                        standin.Scenario({Standin::kStart, "progress program 4096 5",
+                                          Standin::kSummary,
+                                          "arguments " + standin.Path("args")}));
+  QCOMPARE(p.names, (QStringList{"start", "progress", "progress", "progress",
+                                 "progress", "progress", "summary"}));
+  QCOMPARE(p.end.stream, StreamEnd::kComplete);
+  QCOMPARE(p.end.exit_code, 0);
+  QVERIFY(!p.end.stop_asked);
+  QCOMPARE(p.end.summary.value("exit").toInt(-1), 0);
+  QCOMPARE(standin.Read("args"), QString("write\nfw.hex\n--json\n"));
+}
+
+// Stop while events come at a chip's pace: the run stops at its next event
+// with the stop's exit code, its last events told.
+void TarnwickRunTest::StopEndsTheRunAtTheNextEvent() {
+  Standin standin;
+  const QString scenario = standin.Scenario(
+      {Standin::kStart, "rate 50", "progress program 4096 1000", "on-signal",
+       R"({"v":1,"event":"result","t":2,"command":"write","outcome":"stopped","chip_state":"partly-programmed"})",
+       R"({"v":1,"event":"summary","t":2,"exit":130})"});
+  TarnwickRun run;
+  int progress = 0;
+  QStringList names;
+  connect(&run, &TarnwickRun::eventArrived, [&](const TarnwickEvent& e) {
+    names << e.name;
+    progress += e.type == TarnwickEvent::Type::kProgress;
+  });
+  QSignalSpy ended(&run, &TarnwickRun::ended);
+  run.Start(standin.LaunchOf(scenario), {"write", "x"});
+  QTRY_VERIFY_WITH_TIMEOUT(progress >= 3, 30000);
+  run.Stop();
+  QVERIFY(ended.wait(30000));
+  const RunEnd end = ended.first().first().value<RunEnd>();
+  QCOMPARE(end.exit_code, 130);
+  QVERIFY(end.stop_asked);
+  QCOMPARE(end.stream, StreamEnd::kComplete);
+  QVERIFY2(progress < 1000, "the run was not stopped");
+  QCOMPARE(names.mid(names.size() - 2), (QStringList{"result", "summary"}));
+  QVERIFY(!run.Running());
+}
+
+void TarnwickRunTest::TooOldTooNewAndBroken_data() {
+  QTest::addColumn<QStringList>("scenario");
+  QTest::addColumn<StreamEnd>("end");
+  QTest::addColumn<int>("exit_code");
+  // A tarnwick from before --json: CLI11 refuses the option.
+  QTest::newRow("too old") << QStringList{"stderr The following argument was "
+                                          "not expected: --json",
+                                          "exit 2"}
+                           << StreamEnd::kEmpty << 2;
+  // One from after version 1 is stopped at once, not followed blindly.
+  QTest::newRow("too new")
+      << QStringList{R"({"v":2,"event":"start","t":0})", "wait-for-signal",
+                     "on-signal"}
+      << StreamEnd::kRefused << 130;
+  QTest::newRow("prose instead of events")
+      << QStringList{Standin::kStart, "{\"v\":1,\"event\":",
+                     "write: 4081 bytes programmed", "wait-for-signal",
+                     "on-signal"}
+      << StreamEnd::kBroken << 130;
+  QTest::newRow("killed mid-line")
+      << QStringList{Standin::kStart, "raw {\"v\":1,\"event\":\"progr", "exit 137"}
+      << StreamEnd::kCutInLine << 137;
+}
+
+void TarnwickRunTest::TooOldTooNewAndBroken() {
+  QFETCH(QStringList, scenario);
+  QFETCH(StreamEnd, end);
+  QFETCH(int, exit_code);
+  Standin standin;
+  const Played p = Play(standin, standin.Scenario(scenario));
+  QCOMPARE(p.end.stream, end);
+  QCOMPARE(p.end.exit_code, exit_code);
+  if (end == StreamEnd::kRefused) QCOMPARE(p.end.refused_version, 2);
+  if (end == StreamEnd::kEmpty)
+    QVERIFY(p.end.error_output.contains("--json"));
+}
+
+void TarnwickRunTest::NotStarted() {
+  TarnwickRun run;
+  QSignalSpy ended(&run, &TarnwickRun::ended);
+  run.Start(Launch{"/nonexistent/tarnwick", {}, false}, {"signature"});
+  QVERIFY(ended.wait(30000));
+  QVERIFY(!ended.first().first().value<RunEnd>().started);
+}
+
+void TarnwickRunTest::WhoNeedsPkexec_data() {
+  QTest::addColumn<bool>("simulated");
+  QTest::addColumn<bool>("root");
+  QTest::addColumn<bool>("rawio");
+  QTest::addColumn<bool>("pkexec");
+  QTest::newRow("simulated board") << true << false << false << false;
+  QTest::newRow("hardware, a user") << false << false << false << true;
+  QTest::newRow("hardware, root") << false << true << false << false;
+  QTest::newRow("hardware, CAP_SYS_RAWIO") << false << false << true << false;
+}
+
+void TarnwickRunTest::WhoNeedsPkexec() {
+  QFETCH(bool, simulated);
+  QFETCH(bool, root);
+  QFETCH(bool, rawio);
+  QFETCH(bool, pkexec);
+  QCOMPARE(NeedsPkexec(simulated, root, rawio), pkexec);
+}
+
+void TarnwickRunTest::CapabilityRecords_data() {
+  QTest::addColumn<QByteArray>("record");
+  QTest::addColumn<bool>("rawio");
+  // magic_etc, then {permitted, inheritable} words, little-endian.
+  auto record = [](quint32 magic, QList<quint32> words) {
+    QByteArray r;
+    for (quint32 w : QList<quint32>{magic} + words)
+      for (int b = 0; b < 4; ++b) r.append(char(w >> (8 * b)));
+    return r;
+  };
+  const quint32 rawio = 1u << CAP_SYS_RAWIO;
+  QTest::newRow("v2 +ep") << record(0x02000001, {rawio, 0, 0, 0}) << true;
+  QTest::newRow("v2 +p only") << record(0x02000000, {rawio, 0, 0, 0}) << false;
+  QTest::newRow("v2 +ep, another capability")
+      << record(0x02000001, {1u << CAP_NET_RAW, 0, 0, 0}) << false;
+  QTest::newRow("v3 +ep (a namespace's root)")
+      << record(0x03000001, {rawio, 0, 0, 0, 0}) << true;
+  QTest::newRow("v1 +ep") << record(0x01000001, {rawio, 0}) << true;
+  QTest::newRow("v2 cut short") << record(0x02000001, {rawio}) << false;
+  QTest::newRow("unknown revision") << record(0x07000001, {rawio, 0, 0, 0}) << false;
+}
+
+void TarnwickRunTest::CapabilityRecords() {
+  QFETCH(QByteArray, record);
+  QFETCH(bool, rawio);
+  QCOMPARE(CapabilityRecordGives(record, CAP_SYS_RAWIO), rawio);
+}
+
+// What setcap writes, read back from a file.
+void TarnwickRunTest::CapabilityOfARealFile() {
+  QTemporaryDir dir;
+  const QString file = dir.filePath("tarnwick");
+  QFile(file).open(QIODevice::WriteOnly);
+  QVERIFY(!FileHasRawIoCapability(file));
+  if (QStandardPaths::findExecutable("setcap").isEmpty() &&
+      !QFile::exists("/usr/sbin/setcap"))
+    QSKIP("setcap is not installed");
+  if (QProcess::execute("/usr/sbin/setcap", {"cap_sys_rawio+ep", file}) != 0)
+    QSKIP("setcap is not allowed here (not root)");
+  QVERIFY(FileHasRawIoCapability(file));
+  QCOMPARE(LaunchFor(file, true).program, file);
+}
+
+QTEST_GUILESS_MAIN(TarnwickRunTest)
+#include "tarnwick_run_test.moc"
