@@ -87,13 +87,15 @@ QString Messages::FailureAnalysis(const QJsonObject& r) {
 QString Messages::Result(const QJsonObject& r) {
   const QString command = r.value("command").toString();
   const QString outcome = r.value("outcome").toString();
-  const QString sums = tr(" SUM16 %1, CRC-32 %2.")
-                           .arg(r.value("sum16").toString(),
-                                r.value("crc32").toString());
+  const QString sums = r.contains("sum16") && r.contains("crc32")
+                           ? tr(" SUM16 %1, CRC-32 %2.")
+                                 .arg(r.value("sum16").toString(),
+                                      r.value("crc32").toString())
+                           : QString();
   QString text;
   if (outcome == "stopped") {
     text = tr("Stopped at the next address.");
-    if (command == "write" || command == "batch")
+    if (r.contains("programmed") && r.contains("not_reached"))
       text += tr(" %1 bytes programmed, %2 not reached.")
                   .arg(Int(r, "programmed"))
                   .arg(Int(r, "not_reached"));
