@@ -69,7 +69,7 @@ ProductionPanel::ProductionPanel(QWidget* parent) : QWidget(parent) {
       QRegularExpression("[0-9A-Fa-f]{1,4}"), this));
   serial_address_->setPlaceholderText(tr("hexadecimal, e.g. 0FF0"));
   serial_size_ = new QSpinBox(this);
-  serial_size_->setRange(1, 8);
+  serial_size_->setRange(1, 19);  // tarnwick checks it against the format
   serial_format_ = new QComboBox(this);
   serial_format_->addItem(tr("binary, low byte first"), "le");
   serial_format_->addItem(tr("binary, high byte first"), "be");
@@ -267,7 +267,7 @@ void ProductionPanel::TakeEvent(const TarnwickEvent& event) {
       const QString outcome = event.Text("outcome");
       if (outcome == "pass") ++passed_;
       else if (outcome == "fail") ++failed_;
-      else if (outcome == "refused") ++wrong_part_;
+      else if (outcome == "refused" || outcome == "wrong-part") ++wrong_part_;
       else ++stopped_;
       last_t_ = event.t;
       AddChip(event);
@@ -294,7 +294,8 @@ void ProductionPanel::AddChip(const TarnwickEvent& r) {
   const QString outcome = r.Text("outcome");
   const QString result = outcome == "pass"      ? tr("PASS")
                          : outcome == "fail"    ? tr("FAIL")
-                         : outcome == "refused" ? tr("wrong part")
+                         : outcome == "refused" || outcome == "wrong-part"
+                             ? tr("wrong part")
                                                 : tr("stopped");
   const QJsonValue serial = r.json.value("serial");
   chips_->insertRow(0);

@@ -1,6 +1,7 @@
 #include "gui/programmer.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 
 #include "gui/image_loader.h"
@@ -55,6 +56,12 @@ bool Programmer::Start(Command command, const QStringList& extra,
   const Launch& launch =
       command == Command::kPorts || board_.simulated ? simulated_launch_
                                                      : hardware_launch_;
+  if (launch.elevated && !QFileInfo(launch.program).isExecutable()) {
+    *why = tr("Real hardware needs pkexec (package pkexec) to ask for an "
+              "administrator; or run this program as root, or give tarnwick "
+              "the CAP_SYS_RAWIO capability.");
+    return false;
+  }
   if (launch.program.isEmpty()) {
     compatibility_ = Compatibility::kMissing;
     *why = tr("tarnwick was not found: install it, or name it with "

@@ -131,6 +131,9 @@ say "screen: $data pixels in the data colour, $failed in the failure colour"
 [ "$data" -gt 100000 ] && [ "$failed" -lt 300 ] ||
   fail "the picture does not show a written chip ($work/screen.png)"
 
+memory=$(awk '/^VmHWM|^VmRSS/ {printf "%s %d MB  ", $1, $2 / 1024}' "/proc/$gui_pid/status")
+say "memory of tarnwick-gui: $memory"
+
 # Quit: the program ends by itself.
 xdotool key ctrl+q
 wait_for "tarnwick-gui to end" 60 bash -c "! kill -0 $gui_pid"
