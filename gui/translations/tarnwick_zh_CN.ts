@@ -873,6 +873,10 @@
         <source>tarnwick ended with exit code %1.</source>
         <translation>tarnwick 已结束,退出码 %1。</translation>
     </message>
+    <message>
+        <source>Real hardware needs pkexec (package pkexec) to ask for an administrator; or run this program as root, or give tarnwick the CAP_SYS_RAWIO capability.</source>
+        <translation>真实硬件需要 pkexec(软件包 pkexec)来请求管理员授权;或以 root 身份运行本程序,或赋予 tarnwick CAP_SYS_RAWIO 能力。</translation>
+    </message>
 </context>
 <context>
     <name>main</name>
