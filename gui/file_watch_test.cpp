@@ -10,7 +10,6 @@ class FileWatchTest : public QObject {
  private slots:
   void Rewrites_data();
   void Rewrites();
-  void OtherFilesAndNoWatchAreQuiet();
 };
 
 namespace {
@@ -63,20 +62,6 @@ void FileWatchTest::Rewrites() {
     QVERIFY(!changed.wait(3 * FileWatch::kSettleMs));
     changed.clear();
   }
-}
-
-void FileWatchTest::OtherFilesAndNoWatchAreQuiet() {
-  QTemporaryDir dir;
-  const QString path = dir.filePath("fw.hex");
-  Write(path, "one");
-  FileWatch watch;
-  watch.Watch(path);
-  QSignalSpy changed(&watch, &FileWatch::changed);
-  Write(dir.filePath("other.hex"), "other");
-  QVERIFY(!changed.wait(3 * FileWatch::kSettleMs));
-  watch.Watch(QString());
-  Write(path, "two");
-  QVERIFY(!changed.wait(3 * FileWatch::kSettleMs));
 }
 
 QTEST_GUILESS_MAIN(FileWatchTest)

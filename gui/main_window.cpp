@@ -187,6 +187,7 @@ void MainWindow::MakeActions() {
   open_ = AddAction(file, "open", tr("&Open..."),
                     Qt::CTRL | Qt::Key_O);
   recent_menu_ = file->addMenu(tr("Open &recent"));
+  recent_menu_->setObjectName("recentFiles");
   reload_ = AddAction(file, "reload", tr("Re&load"), Qt::Key_F5);
   save_ = AddAction(file, "save", tr("&Save the buffer as..."),
                     Qt::CTRL | Qt::Key_S);

@@ -92,7 +92,13 @@ void MainWindowTest::initTestCase() {
 void MainWindowTest::init() { QSettings().clear(); }
 
 void MainWindowTest::DropOpensAndWatchesTheFile() {
-  MainWindow window{Launch(), Launch()};
+  Standin standin;
+  const Launch launch = Standin::LaunchOf(standin.Scenario(
+      {Standin::kStart,
+       R"({"v":1,"event":"result","t":1,"command":"write","outcome":"pass"})",
+       Standin::kSummary}));
+  MainWindow window(launch, launch);
+  window.UseSimulatedBoard(dir_.filePath("board"));
   window.show();
   window.findChild<QAction*>("watchFile")->setChecked(true);
   Drop(&window, hex_);
@@ -101,17 +107,22 @@ void MainWindowTest::DropOpensAndWatchesTheFile() {
   QCOMPARE(Text(&window, "crc32"), QString("384A65BC"));
   QTRY_COMPARE(Text(&window, "statusSums"), QString("SUM16 EBDF  CRC-32 384A65BC"));
   QVERIFY(window.windowTitle().contains("fw.hex"));
-  // The compiler writes the file again: the buffer follows.
+  // The compiler writes the file again: the buffer follows, and with
+  // "Write the chip when it changes" the chip too.
   QTemporaryDir dir;
   const QString copy = dir.filePath("app.hex");
   QVERIFY(QFile::copy(hex_, copy));
   QVERIFY(window.OpenFile(copy));
+  window.findChild<QAction*>("writeOnChange")->setChecked(true);
+  QSignalSpy started(window.Operations(), &Programmer::started);
   QFile file(copy);
   QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
   file.write(":0100000055AA\n:00000001FF\n");
   file.close();
   QTRY_COMPARE_WITH_TIMEOUT(window.Buffer()->ByteAt(0), quint8(0x55), 10000);
-  QCOMPARE(window.findChild<QMenu*>()->isEnabled(), true);
+  QTRY_COMPARE_WITH_TIMEOUT(started.size(), 1, 10000);
+  QCOMPARE(started.first().first().value<Command>(), Command::kWrite);
+  QTRY_VERIFY_WITH_TIMEOUT(window.windowTitle().endsWith("Write passed"), 30000);
 }
 
 void MainWindowTest::WriteFollowedAndStopped() {
@@ -218,11 +229,8 @@ void MainWindowTest::RemembersBoardFilesAndLayout() {
   QCOMPARE(window.findChild<QLineEdit*>("simDir")->text(), board);
   QCOMPARE(window.size(), size);
   QVERIFY(!window.findChild<QDockWidget*>("logDock")->isVisible());
-  QMenu* recent = window.findChild<QMenu*>();
-  for (QMenu* m : window.findChildren<QMenu*>())
-    if (!m->actions().isEmpty() && m->actions().first()->data() == hex_)
-      recent = m;
-  QCOMPARE(recent->actions().first()->data().toString(), hex_);
+  QCOMPARE(window.findChild<QMenu*>("recentFiles")->actions().first()->data(),
+           QVariant(hex_));
 }
 
 // In Chinese, no text a user sees is left in English: each has at least one
@@ -235,18 +243,15 @@ void MainWindowTest::EveryVisibleTextIsTranslated() {
   MainWindow window{Launch(), Launch()};
   window.OpenFile(hex_);
   QStringList texts;
-  for (QAction* a : window.findChildren<QAction*>()) texts << a->text() << a->toolTip();
-  for (QMenu* m : window.findChildren<QMenu*>()) texts << m->title();
-  for (QLabel* l : window.findChildren<QLabel*>()) texts << l->text();
-  for (QAbstractButton* b : window.findChildren<QAbstractButton*>())
-    texts << b->text();
-  for (QDockWidget* d : window.findChildren<QDockWidget*>()) texts << d->windowTitle();
-  for (QGroupBox* g : window.findChildren<QGroupBox*>()) texts << g->title();
-  for (QComboBox* c : window.findChildren<QComboBox*>())
-    for (int i = 0; i < c->count(); ++i) texts << c->itemText(i);
-  for (QTableWidget* t : window.findChildren<QTableWidget*>())
-    for (int i = 0; i < t->columnCount(); ++i)
-      texts << t->horizontalHeaderItem(i)->text();
+  for (QObject* o : window.findChildren<QObject*>()) {
+    for (const char* p : {"text", "toolTip", "title", "windowTitle", "placeholderText"})
+      texts << o->property(p).toString();
+    if (auto* c = qobject_cast<QComboBox*>(o))
+      for (int i = 0; i < c->count(); ++i) texts << c->itemText(i);
+    if (auto* t = qobject_cast<QTableWidget*>(o))
+      for (int i = 0; i < t->columnCount(); ++i)
+        texts << t->horizontalHeaderItem(i)->text();
+  }
   const QRegularExpression english("[A-Za-z]{3,}");
   const QRegularExpression names(
       "tarnwick|Tarnwick|SUM16|CRC-32|fw\\.hex|Intel HEX|ASCII|BCD|CSV|"
@@ -262,9 +267,12 @@ void MainWindowTest::EveryVisibleTextIsTranslated() {
 }
 
 // The longest time the UI thread does not turn while a chip is written: a
-// timer that should fire every 5 ms, while the stand-in sends a write's
-// events at the pace tarnwick sends them (100 progress events) and then,
-// far faster than any chip, a failure for every byte.
+// timer that should fire every 5 ms, while the stand-in sends a write's 200
+// progress events (at 200 a second; tarnwick sends at most 100 a stage)
+// and then, far faster than any chip, a failure for every byte. The gap
+// between two ticks counts the time the machine gave other programs too;
+// the UI thread's own work between them (its CPU time) is what must stay
+// under 50 ms.
 void MainWindowTest::StallWhileAChipIsWritten() {
   Standin standin;
   const Launch launch = Standin::LaunchOf(standin.Scenario(
@@ -278,14 +286,20 @@ void MainWindowTest::StallWhileAChipIsWritten() {
   window.show();
   QVERIFY(QTest::qWaitForWindowExposed(&window));
   QVERIFY(window.OpenFile(hex_));
+  auto cpu_ms = [] {
+    timespec t;
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
+  };
   QElapsedTimer clock;
-  qint64 last = 0, longest = 0;
+  double last = 0, last_cpu = cpu_ms(), gap = 0, busy = 0;
   QTimer probe;
   probe.setInterval(5);
   connect(&probe, &QTimer::timeout, [&] {
-    const qint64 now = clock.elapsed();
-    longest = std::max(longest, now - last);
-    last = now;
+    const double now = clock.nsecsElapsed() / 1e6, now_cpu = cpu_ms();
+    gap = std::max(gap, now - last);
+    busy = std::max(busy, now_cpu - last_cpu);
+    last = now, last_cpu = now_cpu;
   });
   clock.start();
   probe.start();
@@ -293,9 +307,10 @@ void MainWindowTest::StallWhileAChipIsWritten() {
   QTRY_VERIFY_WITH_TIMEOUT(!window.Operations()->Busy(), 60000);
   QTRY_COMPARE(window.Buffer()->CountOf(ByteKind::kFailed), 4096);
   probe.stop();
-  qInfo("longest stall of the UI thread during the write: %lld ms (over %lld ms)",
-        longest, clock.elapsed());
-  QVERIFY2(longest < 50, qPrintable(QString::number(longest)));
+  qInfo("UI thread during the write (%lld ms): longest gap between ticks "
+        "%.1f ms, longest work between ticks %.1f ms",
+        clock.elapsed(), gap, busy);
+  QVERIFY2(busy < 50, qPrintable(QString::number(busy)));
 }
 
 // The README's pictures: a firmware written with three bytes that would
@@ -307,31 +322,27 @@ void MainWindowTest::Pictures() {
   quint32 seed = 51;
   for (int a = 0; a < 0x5C0; ++a) firmware[a] = (seed = seed * 1103515245 + 12345) >> 16;
   for (int a = 0; a < 0x100; ++a) firmware[0x800 + a] = a;
+  QStringList scenario = {
+      Standin::kStart,
+      R"({"v":1,"event":"signature","t":0.1,"bytes":[30,81,255],"part":"89C51","size":4096,"verdict":"found"})",
+      "rate 100", "progress read 4096 4", "progress program 4096 20"};
+  QString failures;
+  for (int a : {0x0123, 0x0163, 0x01A3}) {
+    firmware[a] &= ~0x40;
+    const QString f = QString(R"("address":%1,"expected":%2,"actual":%3)")
+                          .arg(a).arg(firmware[a]).arg(firmware[a] | 0x40);
+    scenario << R"({"v":1,"event":"failure","t":9,"stage":"program",)" + f + "}";
+    failures += (failures.isEmpty() ? "{" : ",{") + f + "}";
+  }
+  scenario << "progress verify 4096 5"
+           << R"({"v":1,"event":"result","t":12.9,"command":"write","outcome":"fail","programmed":1725,"skipped":2371,"failed":3,"failures":[)" +
+                  failures + R"(],"bits":{"cleared":0,"set":3,"bit":6,"bit_failures":3,"address_line":null},"seconds":12.9})"
+           << R"({"v":1,"event":"summary","t":12.9,"exit":1})";
   const QString hex = dir_.filePath("app.hex");
   QFile file(hex);
   QVERIFY(file.open(QIODevice::WriteOnly));
   file.write(QByteArray::fromStdString(FormatImage(firmware, ImageFormat::kIntelHex)));
   file.close();
-  QStringList scenario = {
-      Standin::kStart,
-      R"({"v":1,"event":"signature","t":0.1,"bytes":[30,81,255],"part":"89C51","size":4096,"verdict":"found"})",
-      "rate 100", "progress read 4096 4", "progress program 4096 20"};
-  QStringList failures;
-  for (int a : {0x0123, 0x0163, 0x01A3}) {
-    const int expected = firmware[a] & ~0x40, actual = expected | 0x40;
-    firmware[a] = expected;
-    scenario << QString(R"({"v":1,"event":"failure","t":9,"stage":"program","address":%1,"expected":%2,"actual":%3})")
-                    .arg(a).arg(expected).arg(actual);
-    failures << QString(R"({"address":%1,"expected":%2,"actual":%3})").arg(a).arg(expected).arg(actual);
-  }
-  QVERIFY(file.open(QIODevice::WriteOnly));
-  file.write(QByteArray::fromStdString(FormatImage(firmware, ImageFormat::kIntelHex)));
-  file.close();
-  scenario << "progress verify 4096 5"
-           << R"({"v":1,"event":"result","t":12.9,"command":"write","outcome":"fail","chip_state":"programmed","programmed":1725,"skipped":2371,"failed":3,"failures":[)" +
-                  failures.join(',') +
-                  R"(],"bits":{"cleared":0,"set":3,"bit":6,"bit_failures":3,"address_line":null},"seconds":12.9})"
-           << R"({"v":1,"event":"summary","t":12.9,"exit":1})";
   const QString folder = qEnvironmentVariable(
       "TARNWICK_GUI_PICTURES", QCoreApplication::applicationDirPath());
   for (const QString language : {"", "zh_CN"}) {
@@ -349,8 +360,8 @@ void MainWindowTest::Pictures() {
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     QVERIFY(window.OpenFile(hex));
     window.findChild<QAction*>("write")->trigger();
-    QTRY_VERIFY_WITH_TIMEOUT(!window.Operations()->Busy(), 30000);
-    QTRY_COMPARE(window.Buffer()->CountOf(ByteKind::kFailed), 3);
+    QTRY_COMPARE_WITH_TIMEOUT(window.Buffer()->CountOf(ByteKind::kFailed), 3, 30000);
+    QTRY_VERIFY(!window.Operations()->Busy());
     emit window.findChild<ChipMap*>()->addressChosen(0x0100);
     const QString name = language.isEmpty() ? "tarnwick-gui.png"
                                             : "tarnwick-gui-" + language + ".png";

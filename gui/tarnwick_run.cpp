@@ -4,6 +4,9 @@
 
 #include <cerrno>
 
+#include <QElapsedTimer>
+#include <QTimer>
+
 TarnwickRun::TarnwickRun(QObject* parent) : QObject(parent) {
   connect(&process_, &QProcess::readyReadStandardOutput, this,
           &TarnwickRun::ReadEvents);
@@ -27,6 +30,9 @@ TarnwickRun::~TarnwickRun() {
 
 void TarnwickRun::Start(const Launch& launch, const QStringList& arguments) {
   reader_ = EventStreamReader();
+  pending_.clear();
+  next_ = 0;
+  end_.reset();
   summary_ = QJsonObject();
   errors_.clear();
   stop_asked_ = false;
@@ -36,7 +42,7 @@ void TarnwickRun::Start(const Launch& launch, const QStringList& arguments) {
 }
 
 void TarnwickRun::Stop() {
-  if (!Running() || stop_asked_) return;
+  if (process_.state() == QProcess::NotRunning || stop_asked_) return;
   stop_asked_ = true;
   const qint64 pid = process_.processId();
   if (pid > 0 && ::kill(static_cast<pid_t>(pid), SIGINT) == 0) return;
@@ -45,20 +51,43 @@ void TarnwickRun::Stop() {
 }
 
 bool TarnwickRun::Running() const {
-  return process_.state() != QProcess::NotRunning;
+  return process_.state() != QProcess::NotRunning || end_.has_value() ||
+         next_ < pending_.size();
 }
 
 void TarnwickRun::ReadEvents() {
   const bool was_stopped = reader_.Stopped();
-  const QList<TarnwickEvent> events =
-      reader_.Feed(process_.readAllStandardOutput());
-  for (const TarnwickEvent& event : events) {
-    if (event.type == TarnwickEvent::Type::kSummary) summary_ = event.json;
-    emit eventArrived(event);
-  }
+  pending_ += reader_.Feed(process_.readAllStandardOutput());
   // A stream this program cannot follow may still be driving a chip: it
   // is stopped at the next address rather than left to run unwatched.
   if (!was_stopped && reader_.Stopped()) Stop();
+  HandOn();
+}
+
+void TarnwickRun::HandOn() {
+  hand_on_queued_ = false;
+  QElapsedTimer slice;
+  slice.start();
+  while (next_ < pending_.size()) {
+    if (slice.elapsed() >= kSliceMs) {
+      if (!hand_on_queued_) {
+        hand_on_queued_ = true;
+        QTimer::singleShot(0, this, &TarnwickRun::HandOn);
+      }
+      return;
+    }
+    const TarnwickEvent event = pending_[next_++];
+    if (event.type == TarnwickEvent::Type::kSummary) summary_ = event.json;
+    emit eventArrived(event);
+  }
+  pending_.clear();
+  next_ = 0;
+  if (end_) {
+    RunEnd end = *end_;
+    end_.reset();
+    end.summary = summary_;
+    emit ended(end);
+  }
 }
 
 void TarnwickRun::ReadErrors() {
@@ -76,9 +105,9 @@ void TarnwickRun::Finished(int exit_code, QProcess::ExitStatus status) {
   end.stream = reader_.Finish();
   end.refused_version = reader_.RefusedVersion();
   end.broken = reader_.Broken();
-  end.summary = summary_;
   end.error_output = QString::fromUtf8(errors_).trimmed();
-  emit ended(end);
+  end_ = end;
+  HandOn();
 }
 
 void TarnwickRun::FailedToStart() {

@@ -1,6 +1,8 @@
 #ifndef TARNWICK_GUI_TARNWICK_RUN_H_
 #define TARNWICK_GUI_TARNWICK_RUN_H_
 
+#include <optional>
+
 #include <QByteArray>
 #include <QJsonObject>
 #include <QObject>
@@ -26,7 +28,9 @@ struct RunEnd {
 
 // One run of tarnwick with --json, read as it goes: QProcess and its
 // signals, so the UI thread never waits for it. Events arrive in order,
-// then `ended` once.
+// then `ended` once. A burst of events (thousands of failures at once) is
+// handed on a few milliseconds' worth per turn of the event loop, so the
+// window keeps answering.
 class TarnwickRun : public QObject {
   Q_OBJECT
 
@@ -44,6 +48,7 @@ class TarnwickRun : public QObject {
   // instead, so that its next event ends it as a broken pipe does (141).
   void Stop();
 
+  // True from Start to `ended`.
   bool Running() const;
   bool StopAsked() const { return stop_asked_; }
 
@@ -53,15 +58,23 @@ class TarnwickRun : public QObject {
 
  private:
   void ReadEvents();
+  // Hands on the events read, until kSliceMs have passed; the rest, and
+  // the end, in later turns of the event loop.
+  void HandOn();
   void ReadErrors();
   void Finished(int exit_code, QProcess::ExitStatus status);
   void FailedToStart();
 
   // Standard error kept for the log; older text is dropped.
   static constexpr int kErrorTail = 8192;
+  static constexpr int kSliceMs = 8;
 
   QProcess process_;
   EventStreamReader reader_;
+  QList<TarnwickEvent> pending_;  // read, not handed on from next_ on
+  qsizetype next_ = 0;
+  bool hand_on_queued_ = false;
+  std::optional<RunEnd> end_;  // the process ended: told after its events
   QJsonObject summary_;
   QByteArray errors_;
   bool stop_asked_ = false;

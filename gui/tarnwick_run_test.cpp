@@ -21,9 +21,6 @@ class TarnwickRunTest : public QObject {
   void StopEndsTheRunAtTheNextEvent();
   void TooOldTooNewAndBroken_data();
   void TooOldTooNewAndBroken();
-  void NotStarted();
-  void WhoNeedsPkexec_data();
-  void WhoNeedsPkexec();
   void CapabilityRecords_data();
   void CapabilityRecords();
   void CapabilityOfARealFile();
@@ -133,33 +130,6 @@ void TarnwickRunTest::TooOldTooNewAndBroken() {
     QVERIFY(p.end.error_output.contains("--json"));
 }
 
-void TarnwickRunTest::NotStarted() {
-  TarnwickRun run;
-  QSignalSpy ended(&run, &TarnwickRun::ended);
-  run.Start(Launch{"/nonexistent/tarnwick", {}, false}, {"signature"});
-  QVERIFY(ended.wait(30000));
-  QVERIFY(!ended.first().first().value<RunEnd>().started);
-}
-
-void TarnwickRunTest::WhoNeedsPkexec_data() {
-  QTest::addColumn<bool>("simulated");
-  QTest::addColumn<bool>("root");
-  QTest::addColumn<bool>("rawio");
-  QTest::addColumn<bool>("pkexec");
-  QTest::newRow("simulated board") << true << false << false << false;
-  QTest::newRow("hardware, a user") << false << false << false << true;
-  QTest::newRow("hardware, root") << false << true << false << false;
-  QTest::newRow("hardware, CAP_SYS_RAWIO") << false << false << true << false;
-}
-
-void TarnwickRunTest::WhoNeedsPkexec() {
-  QFETCH(bool, simulated);
-  QFETCH(bool, root);
-  QFETCH(bool, rawio);
-  QFETCH(bool, pkexec);
-  QCOMPARE(NeedsPkexec(simulated, root, rawio), pkexec);
-}
-
 void TarnwickRunTest::CapabilityRecords_data() {
   QTest::addColumn<QByteArray>("record");
   QTest::addColumn<bool>("rawio");
@@ -194,13 +164,9 @@ void TarnwickRunTest::CapabilityOfARealFile() {
   const QString file = dir.filePath("tarnwick");
   QFile(file).open(QIODevice::WriteOnly);
   QVERIFY(!FileHasRawIoCapability(file));
-  if (QStandardPaths::findExecutable("setcap").isEmpty() &&
-      !QFile::exists("/usr/sbin/setcap"))
-    QSKIP("setcap is not installed");
   if (QProcess::execute("/usr/sbin/setcap", {"cap_sys_rawio+ep", file}) != 0)
-    QSKIP("setcap is not allowed here (not root)");
+    QSKIP("setcap cannot run here (it needs root)");
   QVERIFY(FileHasRawIoCapability(file));
-  QCOMPARE(LaunchFor(file, true).program, file);
 }
 
 QTEST_GUILESS_MAIN(TarnwickRunTest)
