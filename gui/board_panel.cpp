@@ -14,8 +14,8 @@
 
 BoardPanel::BoardPanel(QWidget* parent) : QWidget(parent) {
   simulated_ = new QRadioButton(tr("&Simulated board in a folder"), this);
-  hardware_ = new QRadioButton(tr("Real &hardware (ports found by tarnwick)"),
-                               this);
+  hardware_ =
+      new QRadioButton(tr("Real &hardware (ports found by tarnwick)"), this);
   sim_dir_ = new QLineEdit(this);
   sim_dir_->setObjectName("simDir");
   browse_ = new QPushButton(tr("Folder..."), this);

@@ -1,12 +1,9 @@
 #include "gui/chip_buffer.h"
 
 #include <QMetaObject>
-
 #include <algorithm>
 
-ChipBuffer::ChipBuffer(QObject* parent) : QObject(parent) {
-  SetChipSize(4096);
-}
+ChipBuffer::ChipBuffer(QObject* parent) : QObject(parent) { SetChipSize(4096); }
 
 void ChipBuffer::SetImage(const ChipImage& image, int chip_size,
                           const QString& name) {

@@ -4,7 +4,6 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QToolTip>
-
 #include <algorithm>
 
 #include "gui/kind_palette.h"
@@ -27,7 +26,8 @@ ChipMap::ChipMap(const ChipBuffer* buffer, QWidget* parent)
 
 void ChipMap::SetActiveAddress(int address) {
   if (address == active_address_) return;
-  if (active_address_ >= 0) update(CellRect(active_address_).adjusted(-2, -2, 2, 2));
+  if (active_address_ >= 0)
+    update(CellRect(active_address_).adjusted(-2, -2, 2, 2));
   active_address_ = address;
   if (address >= 0) update(CellRect(address).adjusted(-2, -2, 2, 2));
 }
@@ -36,9 +36,7 @@ int ChipMap::Rows() const {
   return std::max(1, buffer_->ChipSize() / (kBlockBytes * kBlocksPerRow));
 }
 
-int ChipMap::LegendHeight() const {
-  return fontMetrics().height() * 2 + 8;
-}
+int ChipMap::LegendHeight() const { return fontMetrics().height() * 2 + 8; }
 
 int ChipMap::CellSize() const {
   const int by_width = (width() - 2) / kBlocksPerRow;
@@ -112,13 +110,12 @@ bool ChipMap::event(QEvent* event) {
       QToolTip::hideText();
       return true;
     }
-    QToolTip::showText(
-        help->globalPos(),
-        tr("%1-%2: %3")
-            .arg(address, 4, 16, QChar('0'))
-            .arg(address + kBlockBytes - 1, 4, 16, QChar('0'))
-            .arg(NameOf(buffer_->KindOf(address, kBlockBytes))),
-        this);
+    QToolTip::showText(help->globalPos(),
+                       tr("%1-%2: %3")
+                           .arg(address, 4, 16, QChar('0'))
+                           .arg(address + kBlockBytes - 1, 4, 16, QChar('0'))
+                           .arg(NameOf(buffer_->KindOf(address, kBlockBytes))),
+                       this);
     return true;
   }
   return QWidget::event(event);

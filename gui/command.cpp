@@ -4,14 +4,22 @@
 
 QString CommandWord(Command command) {
   switch (command) {
-    case Command::kPorts: return QStringLiteral("ports");
-    case Command::kSignature: return QStringLiteral("signature");
-    case Command::kRead: return QStringLiteral("read");
-    case Command::kWrite: return QStringLiteral("write");
-    case Command::kVerify: return QStringLiteral("verify");
-    case Command::kErase: return QStringLiteral("erase");
-    case Command::kBlankCheck: return QStringLiteral("blank-check");
-    case Command::kBatch: return QStringLiteral("batch");
+    case Command::kPorts:
+      return QStringLiteral("ports");
+    case Command::kSignature:
+      return QStringLiteral("signature");
+    case Command::kRead:
+      return QStringLiteral("read");
+    case Command::kWrite:
+      return QStringLiteral("write");
+    case Command::kVerify:
+      return QStringLiteral("verify");
+    case Command::kErase:
+      return QStringLiteral("erase");
+    case Command::kBlankCheck:
+      return QStringLiteral("blank-check");
+    case Command::kBatch:
+      return QStringLiteral("batch");
   }
   return QString();
 }

@@ -5,14 +5,14 @@
 
 // What a run of tarnwick does.
 enum class Command {
-  kPorts,      // lists the ports found; needs no privilege (the first run)
+  kPorts,  // lists the ports found; needs no privilege (the first run)
   kSignature,
   kRead,
   kWrite,
   kVerify,
   kErase,
   kBlankCheck,
-  kBatch,      // the production run
+  kBatch,  // the production run
 };
 
 // The word tarnwick takes for the command ("blank-check").

@@ -11,11 +11,11 @@ TarnwickEvent::Type TypeOf(const QString& name) {
     const char* name;
     Type type;
   } kTypes[] = {
-      {"start", Type::kStart},     {"image", Type::kImage},
+      {"start", Type::kStart},         {"image", Type::kImage},
       {"signature", Type::kSignature}, {"progress", Type::kProgress},
-      {"failure", Type::kFailure}, {"result", Type::kResult},
-      {"chip", Type::kChip},       {"warning", Type::kWarning},
-      {"error", Type::kError},     {"summary", Type::kSummary},
+      {"failure", Type::kFailure},     {"result", Type::kResult},
+      {"chip", Type::kChip},           {"warning", Type::kWarning},
+      {"error", Type::kError},         {"summary", Type::kSummary},
   };
   for (const auto& t : kTypes)
     if (name == QLatin1String(t.name)) return t.type;

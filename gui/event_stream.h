@@ -12,8 +12,16 @@ constexpr int kEventVersion = 1;
 // One event of the stream: a JSON object on a line of its own.
 struct TarnwickEvent {
   enum class Type {
-    kStart, kImage, kSignature, kProgress, kFailure, kResult, kChip,
-    kWarning, kError, kSummary,
+    kStart,
+    kImage,
+    kSignature,
+    kProgress,
+    kFailure,
+    kResult,
+    kChip,
+    kWarning,
+    kError,
+    kSummary,
     kOther,  // a name this program does not know: ignored
   };
   Type type = Type::kOther;

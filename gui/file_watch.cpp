@@ -35,8 +35,8 @@ FileWatch::Stamp FileWatch::StampNow() const {
   stamp.exists = true;
   stamp.size = st.st_size;
   stamp.inode = st.st_ino;
-  stamp.modified = QDateTime::fromMSecsSinceEpoch(
-      st.st_mtim.tv_sec * 1000LL + st.st_mtim.tv_nsec / 1000000);
+  stamp.modified = QDateTime::fromMSecsSinceEpoch(st.st_mtim.tv_sec * 1000LL +
+                                                  st.st_mtim.tv_nsec / 1000000);
   return stamp;
 }
 

@@ -43,7 +43,8 @@ void FileWatchTest::Rewrites() {
   for (const char* contents : {"second", "third!!"}) {
     if (how == "rename") {
       Write(dir.filePath("fw.hex.tmp"), contents);
-      QVERIFY(::rename(qPrintable(dir.filePath("fw.hex.tmp")), qPrintable(path)) == 0);
+      QVERIFY(::rename(qPrintable(dir.filePath("fw.hex.tmp")),
+                       qPrintable(path)) == 0);
     } else if (how == "remove") {
       QVERIFY(QFile::remove(path));
       Write(path, contents);

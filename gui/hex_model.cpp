@@ -55,8 +55,8 @@ QVariant HexModel::data(const QModelIndex& index, int role) const {
       if (buffer_->ChipKnownAt(address) &&
           (kind == ByteKind::kDiffers || kind == ByteKind::kFailed)) {
         tip += "\n" + tr("image %1, chip %2")
-                           .arg(Hex(buffer_->ByteAt(address), 2),
-                                Hex(buffer_->ChipAt(address), 2));
+                          .arg(Hex(buffer_->ByteAt(address), 2),
+                               Hex(buffer_->ChipAt(address), 2));
       }
       return tip;
     }
@@ -68,8 +68,7 @@ QVariant HexModel::data(const QModelIndex& index, int role) const {
 QVariant HexModel::headerData(int section, Qt::Orientation orientation,
                               int role) const {
   if (role != Qt::DisplayRole) return QVariant();
-  if (orientation == Qt::Vertical)
-    return Hex(section * kBytesPerRow, 4);
+  if (orientation == Qt::Vertical) return Hex(section * kBytesPerRow, 4);
   if (section == kTextColumn) return tr("Text");
   return Hex(section, 1);
 }
@@ -86,6 +85,5 @@ void HexModel::BufferChanged() {
     endResetModel();
     return;
   }
-  if (rows_ > 0)
-    emit dataChanged(index(0, 0), index(rows_ - 1, kTextColumn));
+  if (rows_ > 0) emit dataChanged(index(0, 0), index(rows_ - 1, kTextColumn));
 }

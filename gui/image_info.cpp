@@ -37,8 +37,7 @@ void ImageInfo::SetFormat(const QString& format) {
 void ImageInfo::Update() {
   if (!buffer_->HasImage()) {
     name_->setText(tr("none: open a file or read the chip"));
-    for (QLabel* label : {given_, sum16_, crc32_, file_sum16_})
-      label->clear();
+    for (QLabel* label : {given_, sum16_, crc32_, file_sum16_}) label->clear();
     return;
   }
   const ImageChecksums& sums = buffer_->Checksums();

@@ -13,10 +13,11 @@ class ImageLoader {
 };
 
 QString ImageLoader::Why(ImageLoadResult result, const ImageError& error) {
-  const QString detail =
-      error.line > 0 ? tr("line %1: %2").arg(error.line).arg(
-                           QString::fromStdString(error.what))
-                     : QString::fromStdString(error.what);
+  const QString detail = error.line > 0
+                             ? tr("line %1: %2")
+                                   .arg(error.line)
+                                   .arg(QString::fromStdString(error.what))
+                             : QString::fromStdString(error.what);
   switch (result) {
     case ImageLoadResult::kNotOpened:
       return tr("The file cannot be opened.");
@@ -48,8 +49,7 @@ ImageFormat FormatRead(const QString& path, const ChipImage& image) {
 
 }  // namespace
 
-LoadedImage LoadImageForBuffer(const QString& path, int chip_size,
-                               bool fixed) {
+LoadedImage LoadImageForBuffer(const QString& path, int chip_size, bool fixed) {
   LoadedImage loaded;
   ImageError error;
   const FilePath file(QFile::encodeName(path).toStdString());

@@ -12,10 +12,10 @@ constexpr int kLargestChip = 8192;
 // An image file read for the buffer.
 struct LoadedImage {
   bool ok = false;
-  ChipImage image;     // fitted to chip_size
-  int chip_size = 0;   // the chip it is shown as
+  ChipImage image;                          // fitted to chip_size
+  int chip_size = 0;                        // the chip it is shown as
   ImageFormat format = ImageFormat::kAuto;  // as read
-  QString error;       // why not ok, for the user
+  QString error;                            // why not ok, for the user
 };
 
 // Reads the file at `path` (Intel HEX, S-records or raw, told from its name,

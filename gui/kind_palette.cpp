@@ -4,11 +4,16 @@
 
 QColor ColorOf(ByteKind kind) {
   switch (kind) {
-    case ByteKind::kOutside: return QColor(0xFF, 0xFF, 0xFF);
-    case ByteKind::kBlank: return QColor(0xE4, 0xE4, 0xE4);
-    case ByteKind::kData: return QColor(0x9F, 0xD0, 0xFF);
-    case ByteKind::kDiffers: return QColor(0xFF, 0xC8, 0x57);
-    case ByteKind::kFailed: return QColor(0xE8, 0x40, 0x40);
+    case ByteKind::kOutside:
+      return QColor(0xFF, 0xFF, 0xFF);
+    case ByteKind::kBlank:
+      return QColor(0xE4, 0xE4, 0xE4);
+    case ByteKind::kData:
+      return QColor(0x9F, 0xD0, 0xFF);
+    case ByteKind::kDiffers:
+      return QColor(0xFF, 0xC8, 0x57);
+    case ByteKind::kFailed:
+      return QColor(0xE8, 0x40, 0x40);
   }
   return QColor();
 }

@@ -39,8 +39,8 @@ bool FileHasRawIoCapability(const QString& file) {
   char bytes[XATTR_CAPS_SZ];
   const ssize_t n = getxattr(QFile::encodeName(file).constData(),
                              "security.capability", bytes, sizeof bytes);
-  return n > 0 && CapabilityRecordGives(
-                      QByteArray(bytes, static_cast<int>(n)), CAP_SYS_RAWIO);
+  return n > 0 && CapabilityRecordGives(QByteArray(bytes, static_cast<int>(n)),
+                                        CAP_SYS_RAWIO);
 }
 
 Launch LaunchFor(const QString& tarnwick, bool simulated) {

@@ -21,8 +21,7 @@ constexpr char kPkexec[] = "/usr/bin/pkexec";
 // Whether tarnwick has to be started through pkexec: only on real hardware
 // (a simulated board needs no privilege), and only when this program is not
 // root and tarnwick lacks CAP_SYS_RAWIO (then it drives the ports itself).
-bool NeedsPkexec(bool simulated, bool running_as_root,
-                 bool tarnwick_has_rawio);
+bool NeedsPkexec(bool simulated, bool running_as_root, bool tarnwick_has_rawio);
 
 // True when the file's capabilities give CAP_SYS_RAWIO, permitted and
 // effective (setcap cap_sys_rawio+ep FILE).

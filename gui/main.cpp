@@ -31,8 +31,9 @@ int main(int argc, char** argv) {
 
   QCommandLineParser parser;
   parser.setApplicationDescription(QApplication::translate(
-      "main", "Reads, programs, verifies and erases 89C51-family chips "
-              "through the tarnwick command line."));
+      "main",
+      "Reads, programs, verifies and erases 89C51-family chips "
+      "through the tarnwick command line."));
   parser.addHelpOption();
   parser.addVersionOption();
   const QCommandLineOption sim(
@@ -52,8 +53,8 @@ int main(int argc, char** argv) {
       QApplication::translate("main", "[FILE]"));
   parser.process(app);
 
-  const QString program = FindTarnwick(parser.value(tarnwick),
-                                       QApplication::applicationDirPath());
+  const QString program =
+      FindTarnwick(parser.value(tarnwick), QApplication::applicationDirPath());
   MainWindow window(program.isEmpty() ? Launch() : LaunchFor(program, true),
                     program.isEmpty() ? Launch() : LaunchFor(program, false));
   if (parser.isSet(sim)) window.UseSimulatedBoard(parser.value(sim));

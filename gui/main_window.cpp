@@ -41,10 +41,10 @@ constexpr int kLogLines = 2000;
 
 QString ImageFilters() {
   return MainWindow::tr(
-             "Chip images (*.hex *.ihx *.ihex *.s19 *.s28 *.s37 *.srec *.mot "
-             "*.bin *.raw *.img);;Intel HEX (*.hex *.ihx *.ihex);;"
-             "S-records (*.s19 *.s28 *.s37 *.srec *.mot);;"
-             "Raw binary (*.bin *.raw *.img);;All files (*)");
+      "Chip images (*.hex *.ihx *.ihex *.s19 *.s28 *.s37 *.srec *.mot "
+      "*.bin *.raw *.img);;Intel HEX (*.hex *.ihx *.ihex);;"
+      "S-records (*.s19 *.s28 *.s37 *.srec *.mot);;"
+      "Raw binary (*.bin *.raw *.img);;All files (*)");
 }
 
 }  // namespace
@@ -104,8 +104,7 @@ MainWindow::MainWindow(const Launch& simulated, const Launch& hardware,
 
   connect(&programmer_, &Programmer::started, this, &MainWindow::OnStarted);
   connect(&programmer_, &Programmer::eventArrived, this, &MainWindow::OnEvent);
-  connect(&programmer_, &Programmer::progressed, this,
-          &MainWindow::OnProgress);
+  connect(&programmer_, &Programmer::progressed, this, &MainWindow::OnProgress);
   connect(&programmer_, &Programmer::signatureRead, this,
           &MainWindow::OnSignature);
   connect(&programmer_, &Programmer::finished, this, &MainWindow::OnFinished);
@@ -114,11 +113,16 @@ MainWindow::MainWindow(const Launch& simulated, const Launch& hardware,
   connect(&watch_, &FileWatch::changed, this, &MainWindow::OnFileChanged);
   connect(&buffer_, &ChipBuffer::changed, this, [this] {
     const ImageChecksums& s = buffer_.Checksums();
-    sums_->setText(buffer_.HasImage()
-                       ? tr("SUM16 %1  CRC-32 %2")
-                             .arg(QString::fromStdString(Sum16Text(s.sum16)),
-                                  QString::fromStdString(Crc32Text(s.crc32)))
-                       : QString());
+    const QString sums =
+        buffer_.HasImage()
+            ? tr("SUM16 %1  CRC-32 %2")
+                  .arg(QString::fromStdString(Sum16Text(s.sum16)),
+                       QString::fromStdString(Crc32Text(s.crc32)))
+            : QString();
+    sums_->setText(sums);
+    production_->SetImage(buffer_.HasImage()
+                              ? tr("%1 (%2)").arg(buffer_.Name(), sums)
+                              : tr("none: open a file first"));
   });
   connect(chip_map_, &ChipMap::addressChosen, this, &MainWindow::ShowAddress);
   connect(board_panel_, &BoardPanel::boardChanged, this,
@@ -184,8 +188,7 @@ QAction* MainWindow::AddAction(QMenu* menu, const char* name,
 
 void MainWindow::MakeActions() {
   QMenu* file = menuBar()->addMenu(tr("&File"));
-  open_ = AddAction(file, "open", tr("&Open..."),
-                    Qt::CTRL | Qt::Key_O);
+  open_ = AddAction(file, "open", tr("&Open..."), Qt::CTRL | Qt::Key_O);
   recent_menu_ = file->addMenu(tr("Open &recent"));
   recent_menu_->setObjectName("recentFiles");
   reload_ = AddAction(file, "reload", tr("Re&load"), Qt::Key_F5);
@@ -200,8 +203,7 @@ void MainWindow::MakeActions() {
                 Qt::CTRL | Qt::ALT | Qt::Key_W);
   write_on_change_->setCheckable(true);
   file->addSeparator();
-  QAction* quit = AddAction(file, "quit", tr("&Quit"),
-                            Qt::CTRL | Qt::Key_Q);
+  QAction* quit = AddAction(file, "quit", tr("&Quit"), Qt::CTRL | Qt::Key_Q);
   connect(open_, &QAction::triggered, this, &MainWindow::ChooseFile);
   connect(reload_, &QAction::triggered, this, &MainWindow::Reload);
   connect(save_, &QAction::triggered, this, &MainWindow::SaveBuffer);
@@ -231,8 +233,8 @@ void MainWindow::MakeActions() {
   tools->setObjectName("chipToolBar");
   tools->setToolButtonStyle(Qt::ToolButtonTextOnly);
   for (const auto& c : kChip) {
-    QAction* action = AddAction(chip, c.name, CommandName(c.command),
-                                c.shortcut);
+    QAction* action =
+        AddAction(chip, c.name, CommandName(c.command), c.shortcut);
     const Command command = c.command;
     connect(action, &QAction::triggered, this,
             [this, command] { StartCommand(command); });
@@ -240,23 +242,22 @@ void MainWindow::MakeActions() {
     tools->addAction(action);
   }
   chip->addSeparator();
-  stop_ = AddAction(chip, "stop", tr("&Stop at the next address"),
-                    Qt::Key_Escape);
+  stop_ =
+      AddAction(chip, "stop", tr("&Stop at the next address"), Qt::Key_Escape);
   connect(stop_, &QAction::triggered, &programmer_, &Programmer::Stop);
   tools->addSeparator();
   tools->addAction(stop_);
 
   QMenu* board = menuBar()->addMenu(tr("&Board"));
-  QAction* sim = AddAction(board, "simulatedBoard",
-                           tr("&Simulated board in a folder..."),
-                           Qt::CTRL | Qt::SHIFT | Qt::Key_B);
+  QAction* sim =
+      AddAction(board, "simulatedBoard", tr("&Simulated board in a folder..."),
+                Qt::CTRL | Qt::SHIFT | Qt::Key_B);
   QAction* hardware = AddAction(board, "realHardware", tr("Real &hardware"),
                                 Qt::CTRL | Qt::SHIFT | Qt::Key_H);
   QAction* ports = AddAction(board, "checkTarnwick",
                              tr("&Check tarnwick and find the ports"),
                              Qt::CTRL | Qt::SHIFT | Qt::Key_P);
-  connect(sim, &QAction::triggered, board_panel_,
-          &BoardPanel::ChooseSimFolder);
+  connect(sim, &QAction::triggered, board_panel_, &BoardPanel::ChooseSimFolder);
   connect(hardware, &QAction::triggered, this, [this] {
     Board b = board_panel_->CurrentBoard();
     b.simulated = false;
@@ -267,8 +268,8 @@ void MainWindow::MakeActions() {
 
   QMenu* production = menuBar()->addMenu(tr("&Production"));
   production_start_ =
-      AddAction(production, "productionStart",
-                tr("&Start the production run"), Qt::CTRL | Qt::Key_P);
+      AddAction(production, "productionStart", tr("&Start the production run"),
+                Qt::CTRL | Qt::Key_P);
   connect(production_start_, &QAction::triggered, this,
           &MainWindow::StartProduction);
   production->addAction(stop_);
@@ -419,8 +420,7 @@ void MainWindow::SaveBuffer() {
       FilePath(QFile::encodeName(path).toStdString()), ImageFormat::kAuto,
       std::vector<uint8_t>(bytes.begin(), bytes.end()), &error);
   if (saved != SaveResult::kSaved) {
-    Log(tr("%1 was not saved (%2).")
-            .arg(path, QString::fromStdString(error)));
+    Log(tr("%1 was not saved (%2).").arg(path, QString::fromStdString(error)));
     return;
   }
   folder_ = QFileInfo(path).absolutePath();
@@ -559,10 +559,10 @@ void MainWindow::OnFinished(Command command, bool ok, const QString& message) {
   if (command != Command::kPorts) {
     stage_->setText(message);
     Log(tr("%1: %2").arg(CommandName(command), message));
-    title_state_ =
-        ok ? tr("%1 passed").arg(CommandName(command))
-           : programmer_.StopAsked() ? tr("%1 stopped").arg(CommandName(command))
-                                     : tr("%1 FAILED").arg(CommandName(command));
+    title_state_ = ok ? tr("%1 passed").arg(CommandName(command))
+                   : programmer_.StopAsked()
+                       ? tr("%1 stopped").arg(CommandName(command))
+                       : tr("%1 FAILED").arg(CommandName(command));
   } else {
     title_state_.clear();
   }
@@ -595,9 +595,9 @@ void MainWindow::OnCompatibility(Compatibility compatibility,
 
 void MainWindow::GoToAddress() {
   bool ok = false;
-  const QString text = QInputDialog::getText(
-      this, tr("Go to address"), tr("Address (hexadecimal):"),
-      QLineEdit::Normal, QString(), &ok);
+  const QString text = QInputDialog::getText(this, tr("Go to address"),
+                                             tr("Address (hexadecimal):"),
+                                             QLineEdit::Normal, QString(), &ok);
   if (!ok) return;
   const int address = text.trimmed().toInt(&ok, 16);
   if (ok && address >= 0 && address < buffer_.ChipSize()) ShowAddress(address);
@@ -624,7 +624,8 @@ void MainWindow::About() {
 void MainWindow::UpdateActions() {
   const bool busy = programmer_.Busy();
   const Compatibility c = programmer_.CurrentCompatibility();
-  const bool usable = c == Compatibility::kReady || c == Compatibility::kUnknown;
+  const bool usable =
+      c == Compatibility::kReady || c == Compatibility::kUnknown;
   const bool can_run = !busy && usable;
   for (QAction* action : chip_actions_) action->setEnabled(can_run);
   for (const char* name : {"write", "verify", "productionStart"})
@@ -646,9 +647,8 @@ void MainWindow::UpdateTitle() {
 }
 
 void MainWindow::Log(const QString& text) {
-  log_->appendPlainText(
-      QStringLiteral("%1  %2").arg(QTime::currentTime().toString("HH:mm:ss"),
-                                   text));
+  log_->appendPlainText(QStringLiteral("%1  %2").arg(
+      QTime::currentTime().toString("HH:mm:ss"), text));
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

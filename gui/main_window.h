@@ -99,11 +99,11 @@ class MainWindow : public QMainWindow {
   QLabel* sums_;
   QMenu* recent_menu_;
 
-  QString path_;          // the open file; empty for the chip as read
-  QString folder_;        // where the last file was opened or saved
+  QString path_;    // the open file; empty for the chip as read
+  QString folder_;  // where the last file was opened or saved
   QStringList recent_;
-  QString title_state_;   // what the title says of the run
-  bool closing_ = false;  // close once the run has stopped
+  QString title_state_;          // what the title says of the run
+  bool closing_ = false;         // close once the run has stopped
   bool reload_pending_ = false;  // the file changed during a run
   bool write_pending_ = false;   // ... and is to be written
 

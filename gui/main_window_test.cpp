@@ -19,8 +19,7 @@ class MainWindowTest : public QObject {
   void initTestCase();
   void init();
   void DropOpensAndWatchesTheFile();
-  void WriteFollowedAndStopped();
-  void ClosingDuringARunAsksThenWaitsForTheStop();
+  void WriteStoppedAndClosingDuringARun();
   void TooOldTarnwickIsRefused();
   void EveryCommandHasItsOwnShortcut();
   void RemembersBoardFilesAndLayout();
@@ -71,8 +70,8 @@ QString Text(QWidget* window, const char* name) {
 
 // A write of the whole chip with progress at 1 % steps, stopped when asked.
 QStringList LongWrite() {
-  return {Standin::kStart, "rate 40", "progress program 4096 100", "on-signal",
-          kResultStopped, kSummaryStopped};
+  return {Standin::kStart, "rate 40",      "progress program 4096 100",
+          "on-signal",     kResultStopped, kSummaryStopped};
 }
 
 }  // namespace
@@ -93,10 +92,10 @@ void MainWindowTest::init() { QSettings().clear(); }
 
 void MainWindowTest::DropOpensAndWatchesTheFile() {
   Standin standin;
-  const Launch launch = Standin::LaunchOf(standin.Scenario(
+  const Launch launch = standin.Playing(
       {Standin::kStart,
        R"({"v":1,"event":"result","t":1,"command":"write","outcome":"pass"})",
-       Standin::kSummary}));
+       Standin::kSummary});
   MainWindow window(launch, launch);
   window.UseSimulatedBoard(dir_.filePath("board"));
   window.show();
@@ -105,7 +104,8 @@ void MainWindowTest::DropOpensAndWatchesTheFile() {
   QCOMPARE(window.Buffer()->ImageLength(), 4096);
   QTRY_COMPARE(Text(&window, "sum16"), QString("EBDF"));
   QCOMPARE(Text(&window, "crc32"), QString("384A65BC"));
-  QTRY_COMPARE(Text(&window, "statusSums"), QString("SUM16 EBDF  CRC-32 384A65BC"));
+  QTRY_COMPARE(Text(&window, "statusSums"),
+               QString("SUM16 EBDF  CRC-32 384A65BC"));
   QVERIFY(window.windowTitle().contains("fw.hex"));
   // The compiler writes the file again: the buffer follows, and with
   // "Write the chip when it changes" the chip too.
@@ -122,53 +122,47 @@ void MainWindowTest::DropOpensAndWatchesTheFile() {
   QTRY_COMPARE_WITH_TIMEOUT(window.Buffer()->ByteAt(0), quint8(0x55), 10000);
   QTRY_COMPARE_WITH_TIMEOUT(started.size(), 1, 10000);
   QCOMPARE(started.first().first().value<Command>(), Command::kWrite);
-  QTRY_VERIFY_WITH_TIMEOUT(window.windowTitle().endsWith("Write passed"), 30000);
+  QTRY_VERIFY_WITH_TIMEOUT(window.windowTitle().endsWith("Write passed"),
+                           30000);
 }
 
-void MainWindowTest::WriteFollowedAndStopped() {
-  Standin standin;
-  const Launch launch = Standin::LaunchOf(standin.Scenario(LongWrite()));
-  MainWindow window(launch, launch);
-  window.UseSimulatedBoard(dir_.filePath("board"));
-  window.show();
-  QVERIFY(QTest::qWaitForWindowExposed(&window));
-  QVERIFY(window.OpenFile(hex_));
-  QTest::keyClick(&window, Qt::Key_W, Qt::ControlModifier);  // Write
-  auto* progress = window.findChild<QProgressBar*>("progress");
-  QTRY_VERIFY_WITH_TIMEOUT(progress->value() > 0, 30000);
-  QVERIFY(progress->isVisible());
-  QVERIFY(window.windowTitle().contains("Programming"));
-  QVERIFY(!window.findChild<QAction*>("write")->isEnabled());
-  QTest::keyClick(&window, Qt::Key_Escape);  // Stop
-  QTRY_VERIFY_WITH_TIMEOUT(!window.Operations()->Busy(), 30000);
-  QTRY_VERIFY(window.windowTitle().endsWith("Write stopped"));
-  QVERIFY(progress->value() < progress->maximum());
-  QVERIFY(!progress->isVisible());
-  QVERIFY(Text(&window, "stage").contains("The chip is partly programmed"));
-  QVERIFY(window.findChild<QAction*>("write")->isEnabled());
-}
-
-void MainWindowTest::ClosingDuringARunAsksThenWaitsForTheStop() {
+// A write followed, stopped with Esc, started again, and the window closed
+// during it: "No" keeps it running, "Yes" stops it at the next address and
+// closes the window once it has ended.
+void MainWindowTest::WriteStoppedAndClosingDuringARun() {
   Standin standin;
   // The file "ended" is written only by a run that is not stopped.
   QStringList scenario = LongWrite();
-  scenario.insert(scenario.indexOf("on-signal"), "arguments " + standin.Path("ended"));
-  const Launch launch = Standin::LaunchOf(standin.Scenario(scenario));
+  scenario.insert(scenario.indexOf("on-signal"),
+                  "arguments " + standin.Path("ended"));
+  const Launch launch = standin.Playing(scenario);
   auto* window = new MainWindow(launch, launch);
   window->setAttribute(Qt::WA_DeleteOnClose);
   QPointer<MainWindow> alive(window);
   window->UseSimulatedBoard(dir_.filePath("board"));
   window->show();
+  QVERIFY(QTest::qWaitForWindowExposed(window));
   QVERIFY(window->OpenFile(hex_));
-  window->findChild<QAction*>("write")->trigger();
   auto* progress = window->findChild<QProgressBar*>("progress");
+  auto* write = window->findChild<QAction*>("write");
+  QTest::keyClick(window, Qt::Key_W, Qt::ControlModifier);
   QTRY_VERIFY_WITH_TIMEOUT(progress->value() > 0, 30000);
-  // "No" keeps it running.
+  QVERIFY(progress->isVisible());
+  QVERIFY(window->windowTitle().contains("Programming"));
+  QVERIFY(!write->isEnabled());
+  QTest::keyClick(window, Qt::Key_Escape);
+  QTRY_VERIFY_WITH_TIMEOUT(window->windowTitle().endsWith("Write stopped"),
+                           30000);
+  QVERIFY(!progress->isVisible());
+  QVERIFY(Text(window, "stage").contains("The chip is partly programmed"));
+  QVERIFY(write->isEnabled());
+
+  write->trigger();
+  QTRY_VERIFY_WITH_TIMEOUT(progress->value() > 0, 30000);
   AnswerNextMessageBox(QMessageBox::No);
   window->close();
   QVERIFY(window->isVisible());
   QVERIFY(window->Operations()->Busy());
-  // "Yes" stops it at the next address; the window waits for the end.
   AnswerNextMessageBox(QMessageBox::Yes);
   window->close();
   QVERIFY(alive);
@@ -178,8 +172,8 @@ void MainWindowTest::ClosingDuringARunAsksThenWaitsForTheStop() {
 
 void MainWindowTest::TooOldTarnwickIsRefused() {
   Standin standin;
-  const Launch launch = Standin::LaunchOf(standin.Scenario(
-      {"stderr The following argument was not expected: --json", "exit 2"}));
+  const Launch launch = standin.Playing(
+      {"stderr The following argument was not expected: --json", "exit 2"});
   MainWindow window(launch, launch);
   window.UseSimulatedBoard(dir_.filePath("board"));
   window.show();
@@ -189,9 +183,6 @@ void MainWindowTest::TooOldTarnwickIsRefused() {
                             Compatibility::kTooOld, 30000);
   QVERIFY(Text(&window, "stage").contains("too old"));
   QVERIFY(!window.findChild<QAction*>("write")->isEnabled());
-  QString why;
-  QVERIFY(!window.Operations()->Start(Command::kWrite, {}, &why));
-  QVERIFY(why.contains("too old"));
 }
 
 void MainWindowTest::EveryCommandHasItsOwnShortcut() {
@@ -226,7 +217,6 @@ void MainWindowTest::RemembersBoardFilesAndLayout() {
   MainWindow window{Launch(), Launch()};
   window.show();
   QCOMPARE(window.Operations()->CurrentBoard().sim_dir, board);
-  QCOMPARE(window.findChild<QLineEdit*>("simDir")->text(), board);
   QCOMPARE(window.size(), size);
   QVERIFY(!window.findChild<QDockWidget*>("logDock")->isVisible());
   QCOMPARE(window.findChild<QMenu*>("recentFiles")->actions().first()->data(),
@@ -244,7 +234,8 @@ void MainWindowTest::EveryVisibleTextIsTranslated() {
   window.OpenFile(hex_);
   QStringList texts;
   for (QObject* o : window.findChildren<QObject*>()) {
-    for (const char* p : {"text", "toolTip", "title", "windowTitle", "placeholderText"})
+    for (const char* p :
+         {"text", "toolTip", "title", "windowTitle", "placeholderText"})
       texts << o->property(p).toString();
     if (auto* c = qobject_cast<QComboBox*>(o))
       for (int i = 0; i < c->count(); ++i) texts << c->itemText(i);
@@ -275,11 +266,11 @@ void MainWindowTest::EveryVisibleTextIsTranslated() {
 // under 50 ms.
 void MainWindowTest::StallWhileAChipIsWritten() {
   Standin standin;
-  const Launch launch = Standin::LaunchOf(standin.Scenario(
+  const Launch launch = standin.Playing(
       {Standin::kStart, "rate 200", "progress read 4096 100",
        "progress program 4096 100", "rate 0", "failures program 4096",
        R"({"v":1,"event":"result","t":2,"command":"write","outcome":"fail","failed":4096,"programmed":0})",
-       R"({"v":1,"event":"summary","t":2,"exit":1})"}));
+       R"({"v":1,"event":"summary","t":2,"exit":1})"});
   MainWindow window(launch, launch);
   window.UseSimulatedBoard(dir_.filePath("board"));
   window.resize(1200, 800);
@@ -307,9 +298,10 @@ void MainWindowTest::StallWhileAChipIsWritten() {
   QTRY_VERIFY_WITH_TIMEOUT(!window.Operations()->Busy(), 60000);
   QTRY_COMPARE(window.Buffer()->CountOf(ByteKind::kFailed), 4096);
   probe.stop();
-  qInfo("UI thread during the write (%lld ms): longest gap between ticks "
-        "%.1f ms, longest work between ticks %.1f ms",
-        clock.elapsed(), gap, busy);
+  qInfo(
+      "UI thread during the write (%lld ms): longest gap between ticks "
+      "%.1f ms, longest work between ticks %.1f ms",
+      clock.elapsed(), gap, busy);
   QVERIFY2(busy < 50, qPrintable(QString::number(busy)));
 }
 
@@ -320,7 +312,8 @@ void MainWindowTest::StallWhileAChipIsWritten() {
 void MainWindowTest::Pictures() {
   std::vector<uint8_t> firmware(4096, 0xFF);
   quint32 seed = 51;
-  for (int a = 0; a < 0x5C0; ++a) firmware[a] = (seed = seed * 1103515245 + 12345) >> 16;
+  for (int a = 0; a < 0x5C0; ++a)
+    firmware[a] = (seed = seed * 1103515245 + 12345) >> 16;
   for (int a = 0; a < 0x100; ++a) firmware[0x800 + a] = a;
   QStringList scenario = {
       Standin::kStart,
@@ -330,29 +323,35 @@ void MainWindowTest::Pictures() {
   for (int a : {0x0123, 0x0163, 0x01A3}) {
     firmware[a] &= ~0x40;
     const QString f = QString(R"("address":%1,"expected":%2,"actual":%3)")
-                          .arg(a).arg(firmware[a]).arg(firmware[a] | 0x40);
-    scenario << R"({"v":1,"event":"failure","t":9,"stage":"program",)" + f + "}";
+                          .arg(a)
+                          .arg(firmware[a])
+                          .arg(firmware[a] | 0x40);
+    scenario << R"({"v":1,"event":"failure","t":9,"stage":"program",)" + f +
+                    "}";
     failures += (failures.isEmpty() ? "{" : ",{") + f + "}";
   }
-  scenario << "progress verify 4096 5"
-           << R"({"v":1,"event":"result","t":12.9,"command":"write","outcome":"fail","programmed":1725,"skipped":2371,"failed":3,"failures":[)" +
-                  failures + R"(],"bits":{"cleared":0,"set":3,"bit":6,"bit_failures":3,"address_line":null},"seconds":12.9})"
-           << R"({"v":1,"event":"summary","t":12.9,"exit":1})";
+  scenario
+      << "progress verify 4096 5"
+      << R"({"v":1,"event":"result","t":12.9,"command":"write","outcome":"fail","programmed":1725,"skipped":2371,"failed":3,"failures":[)" +
+             failures +
+             R"(],"bits":{"cleared":0,"set":3,"bit":6,"bit_failures":3,"address_line":null},"seconds":12.9})"
+      << R"({"v":1,"event":"summary","t":12.9,"exit":1})";
   const QString hex = dir_.filePath("app.hex");
   QFile file(hex);
   QVERIFY(file.open(QIODevice::WriteOnly));
-  file.write(QByteArray::fromStdString(FormatImage(firmware, ImageFormat::kIntelHex)));
+  file.write(
+      QByteArray::fromStdString(FormatImage(firmware, ImageFormat::kIntelHex)));
   file.close();
   const QString folder = qEnvironmentVariable(
       "TARNWICK_GUI_PICTURES", QCoreApplication::applicationDirPath());
-  for (const QString language : {"", "zh_CN"}) {
+  for (const QString suffix : {"", "-zh_CN"}) {
     QTranslator translator;
-    if (!language.isEmpty()) {
-      QVERIFY(translator.load(":/i18n/tarnwick_" + language + ".qm"));
+    if (!suffix.isEmpty()) {
+      QVERIFY(translator.load(":/i18n/tarnwick_zh_CN.qm"));
       QCoreApplication::installTranslator(&translator);
     }
     Standin standin;
-    const Launch launch = Standin::LaunchOf(standin.Scenario(scenario));
+    const Launch launch = standin.Playing(scenario);
     MainWindow window(launch, launch);
     window.UseSimulatedBoard("/home/lab/board");
     window.resize(1200, 760);
@@ -360,12 +359,12 @@ void MainWindowTest::Pictures() {
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     QVERIFY(window.OpenFile(hex));
     window.findChild<QAction*>("write")->trigger();
-    QTRY_COMPARE_WITH_TIMEOUT(window.Buffer()->CountOf(ByteKind::kFailed), 3, 30000);
+    QTRY_COMPARE_WITH_TIMEOUT(window.Buffer()->CountOf(ByteKind::kFailed), 3,
+                              30000);
     QTRY_VERIFY(!window.Operations()->Busy());
     emit window.findChild<ChipMap*>()->addressChosen(0x0100);
-    const QString name = language.isEmpty() ? "tarnwick-gui.png"
-                                            : "tarnwick-gui-" + language + ".png";
-    QVERIFY(window.grab().save(QDir(folder).filePath(name)));
+    QVERIFY(window.grab().save(
+        QDir(folder).filePath("tarnwick-gui" + suffix + ".png")));
     QCoreApplication::removeTranslator(&translator);
   }
 }

@@ -87,11 +87,11 @@ QString Messages::FailureAnalysis(const QJsonObject& r) {
 QString Messages::Result(const QJsonObject& r) {
   const QString command = r.value("command").toString();
   const QString outcome = r.value("outcome").toString();
-  const QString sums = r.contains("sum16") && r.contains("crc32")
-                           ? tr(" SUM16 %1, CRC-32 %2.")
-                                 .arg(r.value("sum16").toString(),
-                                      r.value("crc32").toString())
-                           : QString();
+  const QString sums =
+      r.contains("sum16") && r.contains("crc32")
+          ? tr(" SUM16 %1, CRC-32 %2.")
+                .arg(r.value("sum16").toString(), r.value("crc32").toString())
+          : QString();
   QString text;
   if (outcome == "stopped") {
     text = tr("Stopped at the next address.");
@@ -112,26 +112,26 @@ QString Messages::Result(const QJsonObject& r) {
                      FirstFailure(r) + FailureAnalysis(r);
     if (outcome == "pass") text += sums;
   } else if (command == "verify") {
-    text = outcome == "pass"
-               ? tr("Verify passed: all %1 bytes match.").arg(Int(r, "compared")) + sums
-               : tr("Verify FAILED: %1 of %2 bytes differ.")
-                         .arg(Int(r, "differ"))
-                         .arg(Int(r, "compared")) +
-                     FirstFailure(r);
+    text =
+        outcome == "pass"
+            ? tr("Verify passed: all %1 bytes match.").arg(Int(r, "compared")) +
+                  sums
+            : tr("Verify FAILED: %1 of %2 bytes differ.")
+                      .arg(Int(r, "differ"))
+                      .arg(Int(r, "compared")) +
+                  FirstFailure(r);
   } else if (command == "read") {
-    text = outcome == "pass" ? tr("Read the chip.") + sums
-                             : tr("Read FAILED.");
+    text = outcome == "pass" ? tr("Read the chip.") + sums : tr("Read FAILED.");
   } else if (command == "erase") {
-    text = outcome == "pass"
-               ? tr("Erased: every byte reads FF.")
-               : tr("Erase FAILED: %1 bytes do not read FF.").arg(Int(r, "differ")) +
-                     FirstFailure(r);
+    text = outcome == "pass" ? tr("Erased: every byte reads FF.")
+                             : tr("Erase FAILED: %1 bytes do not read FF.")
+                                       .arg(Int(r, "differ")) +
+                                   FirstFailure(r);
   } else if (command == "blank-check") {
-    text = outcome == "pass"
-               ? tr("The chip is blank.")
-               : tr("The chip is not blank: %1 bytes are not FF.")
-                         .arg(Int(r, "differ")) +
-                     FirstFailure(r);
+    text = outcome == "pass" ? tr("The chip is blank.")
+                             : tr("The chip is not blank: %1 bytes are not FF.")
+                                       .arg(Int(r, "differ")) +
+                                   FirstFailure(r);
   } else {
     text = outcome == "pass" ? tr("Passed.") : tr("FAILED.");
   }
@@ -151,18 +151,21 @@ QString ProblemText(const TarnwickEvent& event) {
   if (code == "busy")
     return Messages::tr("The board is busy: another program is using it.");
   if (code == "no-access")
-    return Messages::tr("No access to the ports: tarnwick needs an "
-                        "administrator, or the CAP_SYS_RAWIO capability.");
+    return Messages::tr(
+        "No access to the ports: tarnwick needs an "
+        "administrator, or the CAP_SYS_RAWIO capability.");
   if (code == "no-chip")
-    return Messages::tr("No chip answers: check that it sits in the socket, "
-                        "the right way round.");
+    return Messages::tr(
+        "No chip answers: check that it sits in the socket, "
+        "the right way round.");
   if (code == "unknown-part")
     return Messages::tr("The signature names no known part: choose the part.");
   if (code == "wrong-part")
     return Messages::tr("The chip in the socket is not the part of the run.");
   if (code == "unstable")
-    return Messages::tr("The data lines are not stable: check the board's "
-                        "wiring and power.");
+    return Messages::tr(
+        "The data lines are not stable: check the board's "
+        "wiring and power.");
   if (code == "interrupted") return Messages::tr("Stopped.");
   if (code == "file")
     return Messages::tr("The file cannot be used (tarnwick says: %1)")
@@ -181,29 +184,34 @@ QString EndProblem(const RunEnd& end) {
     case StreamEnd::kComplete:
       return QString();
     case StreamEnd::kRefused:
-      return Messages::tr("This tarnwick is too new: it writes events of "
-                          "version %1, and this program reads version %2. "
-                          "Install tarnwick and tarnwick-gui of one release.")
+      return Messages::tr(
+                 "This tarnwick is too new: it writes events of "
+                 "version %1, and this program reads version %2. "
+                 "Install tarnwick and tarnwick-gui of one release.")
           .arg(end.refused_version)
           .arg(kEventVersion);
     case StreamEnd::kEmpty:
       if (end.exit_code == 2)
-        return Messages::tr("This tarnwick is too old: it does not know "
-                            "--json. Install tarnwick and tarnwick-gui of one "
-                            "release.");
+        return Messages::tr(
+            "This tarnwick is too old: it does not know "
+            "--json. Install tarnwick and tarnwick-gui of one "
+            "release.");
       return Messages::tr("tarnwick ended without an event (exit code %1).")
           .arg(end.exit_code);
     case StreamEnd::kBroken:
-      return Messages::tr("tarnwick's events could not be read (%1); the run "
-                          "was stopped.")
+      return Messages::tr(
+                 "tarnwick's events could not be read (%1); the run "
+                 "was stopped.")
           .arg(end.broken);
     case StreamEnd::kCutOff:
     case StreamEnd::kCutInLine:
       break;
   }
   if (end.stop_asked && end.exit_code == 128 + 13)
-    return Messages::tr("Stopped: tarnwick ended at its next event. What the "
-                        "chip holds is not known.");
-  return Messages::tr("tarnwick was cut off before its end; what the chip "
-                      "holds is not known.");
+    return Messages::tr(
+        "Stopped: tarnwick ended at its next event. What the "
+        "chip holds is not known.");
+  return Messages::tr(
+      "tarnwick was cut off before its end; what the chip "
+      "holds is not known.");
 }

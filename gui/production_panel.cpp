@@ -54,11 +54,13 @@ QStringList BatchArguments(const BatchSettings& s) {
 QString BatchSettingsProblem(const BatchSettings& s) {
   if (!s.serial) return QString();
   if (!IsHex(s.serial_address.trimmed()))
-    return ProductionPanel::tr("The serial number's address is not a "
-                               "hexadecimal number.");
+    return ProductionPanel::tr(
+        "The serial number's address is not a "
+        "hexadecimal number.");
   if (s.serial_file.isEmpty())
-    return ProductionPanel::tr("Name the file that keeps the next serial "
-                               "number.");
+    return ProductionPanel::tr(
+        "Name the file that keeps the next serial "
+        "number.");
   return QString();
 }
 
@@ -94,6 +96,9 @@ ProductionPanel::ProductionPanel(QWidget* parent) : QWidget(parent) {
   stop_ = new QPushButton(tr("St&op at the next address"), this);
   stop_->setObjectName("productionStop");
   stop_->setEnabled(false);
+  image_ = new QLabel(this);
+  image_->setObjectName("productionImage");
+  image_->setWordWrap(true);
   state_ = new QLabel(tr("Not running."), this);
   state_->setObjectName("productionState");
   state_->setWordWrap(true);
@@ -134,6 +139,7 @@ ProductionPanel::ProductionPanel(QWidget* parent) : QWidget(parent) {
   serial_form->addRow(tr("St&ep:"), serial_step_);
   serial_form->addRow(tr("On &failure:"), on_fail_);
   auto* run_form = new QFormLayout;
+  run_form->addRow(tr("Image:"), image_);
   run_form->addRow(tr("&Journal (CSV):"),
                    with_browse(journal_, tr("The journal file")));
   run_form->addRow(tr("Stop after (passing chips):"), count_);
@@ -248,27 +254,33 @@ void ProductionPanel::SetIdle(bool idle) {
   if (!running_) start_->setEnabled(idle);
 }
 
+void ProductionPanel::SetImage(const QString& text) { image_->setText(text); }
+
 void ProductionPanel::TakeEvent(const TarnwickEvent& event) {
   if (!running_) return;
   using Type = TarnwickEvent::Type;
   switch (event.type) {
     case Type::kChip:
       if (first_t_ < 0) first_t_ = event.t;
-      state_->setText(
-          event.Text("state") == "inserted"
-              ? tr("Chip %1 in the socket: %2.")
-                    .arg(event.Number("chip"))
-                    .arg(event.Text("part").isEmpty() ? tr("unknown part")
-                                                      : event.Text("part"))
-              : tr("Chip %1 taken out: waiting for the next one.")
-                    .arg(event.Number("chip")));
+      state_->setText(event.Text("state") == "inserted"
+                          ? tr("Chip %1 in the socket: %2.")
+                                .arg(event.Number("chip"))
+                                .arg(event.Text("part").isEmpty()
+                                         ? tr("unknown part")
+                                         : event.Text("part"))
+                          : tr("Chip %1 taken out: waiting for the next one.")
+                                .arg(event.Number("chip")));
       break;
     case Type::kResult: {
       const QString outcome = event.Text("outcome");
-      if (outcome == "pass") ++passed_;
-      else if (outcome == "fail") ++failed_;
-      else if (outcome == "refused" || outcome == "wrong-part") ++wrong_part_;
-      else ++stopped_;
+      if (outcome == "pass")
+        ++passed_;
+      else if (outcome == "fail")
+        ++failed_;
+      else if (outcome == "refused" || outcome == "wrong-part")
+        ++wrong_part_;
+      else
+        ++stopped_;
       last_t_ = event.t;
       AddChip(event);
       ShowCounters();
@@ -292,11 +304,11 @@ void ProductionPanel::TakeEvent(const TarnwickEvent& event) {
 
 void ProductionPanel::AddChip(const TarnwickEvent& r) {
   const QString outcome = r.Text("outcome");
-  const QString result = outcome == "pass"      ? tr("PASS")
-                         : outcome == "fail"    ? tr("FAIL")
+  const QString result = outcome == "pass"   ? tr("PASS")
+                         : outcome == "fail" ? tr("FAIL")
                          : outcome == "refused" || outcome == "wrong-part"
                              ? tr("wrong part")
-                                                : tr("stopped");
+                             : tr("stopped");
   const QJsonValue serial = r.json.value("serial");
   chips_->insertRow(0);
   const QStringList cells = {
@@ -317,16 +329,14 @@ void ProductionPanel::AddChip(const TarnwickEvent& r) {
 void ProductionPanel::ShowCounters() {
   const int judged = passed_ + failed_;
   const int chips = judged + wrong_part_ + stopped_;
-  const double yield_part =
-      summary_yield_ >= 0 ? summary_yield_
-      : judged > 0        ? static_cast<double>(passed_) / judged
-                          : -1;
-  const QString yield = yield_part < 0
-                            ? tr("-")
-                            : QStringLiteral("%1 %").arg(100 * yield_part, 0,
-                                                         'f', 1);
+  const double yield_part = summary_yield_ >= 0 ? summary_yield_
+                            : judged > 0 ? static_cast<double>(passed_) / judged
+                                         : -1;
+  const QString yield =
+      yield_part < 0 ? tr("-")
+                     : QStringLiteral("%1 %").arg(100 * yield_part, 0, 'f', 1);
   const double hours = (last_t_ - first_t_) / 3600.0;
-  const double per_hour = summary_rate_ >= 0 ? summary_rate_
+  const double per_hour = summary_rate_ >= 0           ? summary_rate_
                           : first_t_ >= 0 && hours > 0 ? chips / hours
                                                        : -1;
   const QString rate =

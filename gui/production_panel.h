@@ -17,12 +17,12 @@ class QTableWidget;
 
 // The settings of a production run (`tarnwick batch`).
 struct BatchSettings {
-  bool serial = false;       // write a serial number into each chip
-  QString serial_address;    // hexadecimal
-  int serial_size = 2;       // bytes
+  bool serial = false;           // write a serial number into each chip
+  QString serial_address;        // hexadecimal
+  int serial_size = 2;           // bytes
   QString serial_format = "le";  // le, be, bcd, ascii
-  QString serial_file;       // keeps the next number
-  QString serial_start;      // the first number, when the file is new
+  QString serial_file;           // keeps the next number
+  QString serial_start;          // the first number, when the file is new
   int serial_step = 1;
   QString on_fail = "skip";  // skip or reuse a failed chip's number
   QString journal;           // CSV file, one line per chip; empty: none
@@ -55,6 +55,8 @@ class ProductionPanel : public QWidget {
   void RunEnded(const QString& message);
   // Busy with another operation: no run can start.
   void SetIdle(bool idle);
+  // The image the run writes (the window's buffer), as it is shown.
+  void SetImage(const QString& text);
   void TakeEvent(const TarnwickEvent& event);
 
   int Passed() const { return passed_; }
@@ -80,6 +82,7 @@ class ProductionPanel : public QWidget {
   QSpinBox* count_;
   QPushButton* start_;
   QPushButton* stop_;
+  QLabel* image_;
   QLabel* state_;
   QLabel* counters_;
   QTableWidget* chips_;

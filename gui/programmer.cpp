@@ -53,19 +53,21 @@ bool Programmer::Start(Command command, const QStringList& extra,
     *why = tr("Another run is going: wait for its end, or stop it.");
     return false;
   }
-  const Launch& launch =
-      command == Command::kPorts || board_.simulated ? simulated_launch_
-                                                     : hardware_launch_;
+  const Launch& launch = command == Command::kPorts || board_.simulated
+                             ? simulated_launch_
+                             : hardware_launch_;
   if (launch.elevated && !QFileInfo(launch.program).isExecutable()) {
-    *why = tr("Real hardware needs pkexec (package pkexec) to ask for an "
-              "administrator; or run this program as root, or give tarnwick "
-              "the CAP_SYS_RAWIO capability.");
+    *why =
+        tr("Real hardware needs pkexec (package pkexec) to ask for an "
+           "administrator; or run this program as root, or give tarnwick "
+           "the CAP_SYS_RAWIO capability.");
     return false;
   }
   if (launch.program.isEmpty()) {
     compatibility_ = Compatibility::kMissing;
-    *why = tr("tarnwick was not found: install it, or name it with "
-              "--tarnwick.");
+    *why =
+        tr("tarnwick was not found: install it, or name it with "
+           "--tarnwick.");
     return false;
   }
   if (command != Command::kPorts) {
@@ -103,10 +105,12 @@ bool Programmer::Start(Command command, const QStringList& extra,
                  .arg(image.errorString());
       return false;
     }
-    args << files_.filePath(kImageFile) << "--format" << "raw";
+    args << files_.filePath(kImageFile) << "--format"
+         << "raw";
   } else if (command == Command::kRead) {
     QFile::remove(files_.filePath(kChipFile));
-    args << files_.filePath(kChipFile) << "--format" << "raw";
+    args << files_.filePath(kChipFile) << "--format"
+         << "raw";
   }
   args << extra;
 
@@ -177,8 +181,8 @@ void Programmer::OnResult(const QJsonObject& r) {
   if (outcome != "pass" && outcome != "fail") return;
   // Every byte that differs was told as a failure: the rest is as it
   // should be.
-  const qint64 listed = r.value(Programs(command) ? "failed" : "differ")
-                            .toDouble(0);
+  const qint64 listed =
+      r.value(Programs(command) ? "failed" : "differ").toDouble(0);
   if (failures_seen_ < listed) return;
   if (Programs(command) || command == "verify") {
     buffer_->ChipHoldsImageElsewhere();
@@ -189,7 +193,8 @@ void Programmer::OnResult(const QJsonObject& r) {
     ImageError error;
     const QString path = files_.filePath(kChipFile);
     if (LoadRawImage(FilePath(QFile::encodeName(path).toStdString()),
-                     kLargestChip, &image, &error) != ImageLoadResult::kLoaded) {
+                     kLargestChip, &image,
+                     &error) != ImageLoadResult::kLoaded) {
       passed_ = false;
       message_ = tr("tarnwick read the chip, but its file cannot be read: %1")
                      .arg(QString::fromStdString(error.what));
@@ -197,8 +202,8 @@ void Programmer::OnResult(const QJsonObject& r) {
     }
     const int size = static_cast<int>(image.bytes.size());
     buffer_->SetImage(image, size, tr("the chip as read"));
-    buffer_->ChipHoldsAll(QByteArray(
-        reinterpret_cast<const char*>(image.bytes.data()), size));
+    buffer_->ChipHoldsAll(
+        QByteArray(reinterpret_cast<const char*>(image.bytes.data()), size));
   }
 }
 

@@ -89,7 +89,7 @@ class Programmer : public QObject {
   QString compatibility_why_;
   Command command_ = Command::kSignature;
   QStringList arguments_;
-  QTemporaryDir files_;   // the image handed to tarnwick, the chip it read
+  QTemporaryDir files_;  // the image handed to tarnwick, the chip it read
   int failures_seen_ = 0;
   bool passed_ = false;
   bool result_seen_ = false;

@@ -2,10 +2,9 @@
 
 #include <signal.h>
 
-#include <cerrno>
-
 #include <QElapsedTimer>
 #include <QTimer>
+#include <cerrno>
 
 TarnwickRun::TarnwickRun(QObject* parent) : QObject(parent) {
   connect(&process_, &QProcess::readyReadStandardOutput, this,
@@ -92,7 +91,8 @@ void TarnwickRun::HandOn() {
 
 void TarnwickRun::ReadErrors() {
   errors_.append(process_.readAllStandardError());
-  if (errors_.size() > kErrorTail) errors_.remove(0, errors_.size() - kErrorTail);
+  if (errors_.size() > kErrorTail)
+    errors_.remove(0, errors_.size() - kErrorTail);
 }
 
 void TarnwickRun::Finished(int exit_code, QProcess::ExitStatus status) {

@@ -1,23 +1,22 @@
 #ifndef TARNWICK_GUI_TARNWICK_RUN_H_
 #define TARNWICK_GUI_TARNWICK_RUN_H_
 
-#include <optional>
-
 #include <QByteArray>
 #include <QJsonObject>
 #include <QObject>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 #include "gui/event_stream.h"
 #include "gui/launch.h"
 
 // How a run ended.
 struct RunEnd {
-  bool started = true;    // false: the program could not be started
-  bool crashed = false;   // killed by a signal it did not handle
-  int exit_code = -1;     // when not crashed
+  bool started = true;   // false: the program could not be started
+  bool crashed = false;  // killed by a signal it did not handle
+  int exit_code = -1;    // when not crashed
   bool stop_asked = false;
   StreamEnd stream = StreamEnd::kEmpty;
   int refused_version = 0;  // StreamEnd::kRefused: the version it gave

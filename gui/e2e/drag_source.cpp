@@ -1,13 +1,8 @@
-// A test fixture of the end-to-end test: a small window at the top left of
-// the screen that, when pressed, drags the file named on its command line
-// as another program's file manager would (XDND). It tells its state on
-// standard output, one word a line, so the test can wait for each:
-//   shown        the window is on the screen
-//   dragging     the drag began
-//   accepted     a window under the pointer takes the drop
-//   dropped      the drag ended with a drop; "ignored" when it did not
-//
-//   drag_source FILE
+// The end-to-end test's drag source: a small window at the screen's top
+// left that, pressed, drags the file named on its command line as a file
+// manager would (XDND). It says each state on a line of its own, for the
+// test to wait for: shown, dragging, accepted (a window takes the drop),
+// then dropped or ignored.   drag_source FILE
 
 #include <QApplication>
 #include <QDrag>
@@ -19,9 +14,7 @@
 
 namespace {
 
-void Say(const char* word) {
-  QTextStream(stdout) << word << Qt::endl;
-}
+void Say(const char* word) { QTextStream(stdout) << word << Qt::endl; }
 
 class DragSource : public QWidget {
  public:

@@ -14,22 +14,19 @@ class Standin {
  public:
   static constexpr char kStart[] =
       R"({"v":1,"event":"start","t":0.0,"command":"write","version":"1.2.0","target":"sim","sim":"b"})";
-  static constexpr char kSummary[] = R"({"v":1,"event":"summary","t":1.0,"exit":0})";
+  static constexpr char kSummary[] =
+      R"({"v":1,"event":"summary","t":1.0,"exit":0})";
 
   QString Path(const QString& name) const { return dir_.filePath(name); }
 
-  // A scenario file of `lines`; returns its path.
-  QString Scenario(const QStringList& lines) {
+  // Starts the stand-in, in place of tarnwick, playing a scenario of
+  // `lines` (written to a file of this folder).
+  Launch Playing(const QStringList& lines) {
     const QString path = Path(QString("scenario%1.txt").arg(++scenarios_));
     QFile file(path);
     file.open(QIODevice::WriteOnly);
     file.write((lines.join('\n') + '\n').toUtf8());
-    return path;
-  }
-
-  // Starts the stand-in playing `scenario` in place of tarnwick.
-  static Launch LaunchOf(const QString& scenario) {
-    return Launch{TARNWICK_PYTHON, {TARNWICK_STANDIN, scenario}, false};
+    return Launch{TARNWICK_PYTHON, {TARNWICK_STANDIN, path}, false};
   }
 
   QString Read(const QString& name) const {

@@ -444,6 +444,14 @@
         <source>Stopping at the next address, then closing...</source>
         <translation>正在下一地址停止,随后关闭...</translation>
     </message>
+    <message>
+        <source>%1 (%2)</source>
+        <translation>%1(%2)</translation>
+    </message>
+    <message>
+        <source>none: open a file first</source>
+        <translation>无:请先打开文件</translation>
+    </message>
 </context>
 <context>
     <name>Messages</name>
@@ -829,6 +837,10 @@
     <message>
         <source>St&amp;op at the next address</source>
         <translation>在下一地址停止(&amp;O)</translation>
+    </message>
+    <message>
+        <source>Image:</source>
+        <translation>映像:</translation>
     </message>
 </context>
 <context>
