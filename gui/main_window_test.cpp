@@ -302,6 +302,11 @@ void MainWindowTest::StallWhileAChipIsWritten() {
       "UI thread during the write (%lld ms): longest gap between ticks "
       "%.1f ms, longest work between ticks %.1f ms",
       clock.elapsed(), gap, busy);
+#ifdef __SANITIZE_ADDRESS__
+  // Every allocation records its stack under AddressSanitizer: times mean
+  // nothing there, and the bound is checked by the native build.
+  QSKIP("no bound on the stall under AddressSanitizer");
+#endif
   QVERIFY2(busy < 50, qPrintable(QString::number(busy)));
 }
 
