@@ -37,9 +37,16 @@ struct CliEnv {
   // Keeps the real clock's sleeps to 1 ms from before the first chip cycle
   // to the end of the run (HoldFineClockResolution); none when null.
   std::function<std::unique_ptr<ClockResolution>()> hold_fine_clock;
-  // The platform's real port access for the given ports; null, with the
-  // reason and its fixes in *why, when there is none.
-  std::function<std::unique_ptr<PortIo>(std::string* why)> open_real_port;
+  // The platform's real port access, through the port-access library
+  // named (empty: the platform's choice), opened or not yet; null, with
+  // the reason and its fixes in *note, when there is none. On success
+  // *note may name what was opened, to be said.
+  std::function<std::unique_ptr<PortIo>(const std::string& library,
+                                        std::string* note)>
+      open_real_port;
+  // Whether the platform drives real ports through a library it loads,
+  // which --port-library may name (Windows).
+  bool loads_port_library = false;
   // Whether the platform can find the card and the parallel port (Linux),
   // and the folder whose /sys and /proc it looks in.
   bool can_find_ports = false;

@@ -24,9 +24,10 @@ check() {  # check WHAT GOT WANT
     echo "FAILED: $1"; echo "  got:  $2"; echo "  want: $3"; failed=1; fi
 }
 
-out=$(wine_run 1252 60 ./tarnwick-cli.exe signature 2>&1 | tr -d '\r')
+out=$(wine_run 1252 60 ./tarnwick-cli.exe signature 2>err.txt | tr -d '\r')
 check "signature through WINIO.dll" "$out" \
   "$(printf '30H=1E,\t31H=51,\t32H=FF\n89C51: 4 KB of flash, programmed at 12 V')"
+check "the library named" "$(grep -c 'ports through .*WINIO.dll (WinIo)' err.txt)" 1
 
 printf ':0300000002003BC0\r\n:04003B00E4F5A02226\r\n:00000001FF\r\n' \
   > "固件_한국.hex"
@@ -43,12 +44,17 @@ check "verify" "$out" "verify: 4096 bytes compared, 0 differ"
 
 # One program per board, through Windows' named mutex: while one writes
 # (4 KB of zeros, about 13 s), a second is turned away naming the holder,
-# and a third waits for it.
+# and a third waits for it. The first holds the board once its trace,
+# written as it goes, shows a program pulse.
 head -c 4096 /dev/zero > zeros.bin
 wine_run 1252 120 ./tarnwick-cli.exe --sim board write zeros.bin -q \
-  >first.txt 2>&1 &
+  --trace first-trace.txt >first.txt 2>&1 &
 first=$!
-sleep 4
+for ((waited = 0; waited < 600; waited++)); do
+  grep -q 'out 378 <- 5 (1)' first-trace.txt 2>/dev/null && break
+  kill -0 "$first" 2>/dev/null || break
+  sleep 0.2
+done
 out=$(wine_run 1252 60 ./tarnwick-cli.exe --sim board signature 2>&1 |
   tr -d '\r')
 check "a second program on a held board" \
@@ -59,5 +65,5 @@ wait "$first"
 check "the first program's write" "$?:$(tr -d '\r' <first.txt)" "0:"
 check "a third that waits" "$out" "verify: 4096 bytes compared, 0 differ"
 
-[ $failed -eq 0 ] && echo "6 passed, 0 failed" || echo "failed"
+[ $failed -eq 0 ] && echo "7 passed, 0 failed" || echo "failed"
 exit $failed

@@ -1,8 +1,11 @@
 // tarnwick on Linux and other POSIX systems: real ports through the
 // kernel's port I/O where the processor has it (refused elsewhere).
 
+#include <fcntl.h>
 #include <signal.h>
 #include <unistd.h>
+
+#include <cerrno>
 
 #include <atomic>
 #include <iostream>
@@ -22,9 +25,19 @@ volatile sig_atomic_t stop_signal = 0;
 void OnStopSignal(int signal) {
   if (stop_signal == 0) stop_signal = signal;
   interrupted = true;
+  // A read of standard input under way ends on the signal; one about to
+  // begin (selftest waiting for Enter) must not wait either, so standard
+  // input ends here.
+  const int saved_errno = errno;
+  const int none = open("/dev/null", O_RDONLY);
+  if (none >= 0) {
+    dup2(none, STDIN_FILENO);
+    close(none);
+  }
+  errno = saved_errno;
 }
 
-std::unique_ptr<PortIo> OpenRealPort(std::string*) {
+std::unique_ptr<PortIo> OpenRealPort(const std::string&, std::string*) {
   return std::make_unique<LinuxPortIo>(RealPortInstructions());
 }
 

@@ -16,7 +16,7 @@
 
 #include "base/file.h"
 #include "cli/cli.h"
-#include "winio/winio_library.h"
+#include "winio/port_library.h"
 
 namespace {
 
@@ -75,8 +75,9 @@ bool ToUtf8(const wchar_t* wide, std::string* utf8) {
   return true;
 }
 
-std::unique_ptr<PortIo> OpenRealPort(std::string* why) {
-  return LoadWinIoLibrary(ExecutableDirectory(), why);
+std::unique_ptr<PortIo> OpenRealPort(const std::string& library,
+                                     std::string* note) {
+  return LoadPortLibrary(ExecutableDirectory(), library, note);
 }
 
 }  // namespace
@@ -109,6 +110,7 @@ int wmain(int argc, wchar_t** argv) {
   env.clock = RealClock();
   env.interrupted = &interrupted;
   env.open_real_port = OpenRealPort;
+  env.loads_port_library = true;
   int code = RunCli(args, env);
   std::cout.flush();
   std::cerr.flush();

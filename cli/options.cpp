@@ -23,7 +23,14 @@ bytes they do not give are FF). The name tells the format: .hex .ihx .ihex
 Intel HEX, .s19 .s28 .s37 .srec .mot S-records, .bin .raw .img raw; other
 names are told by content. A text file is never written to a chip as raw
 bytes unless --format raw says so. FILE "-" is standard input (write,
-verify) or standard output (read; raw only when it is not a terminal).
+verify; at most 16 MB, as a file) or standard output (read; raw only when it
+is not a terminal). Results and summaries go to standard output, except
+with "read -", whose image goes there: its summary goes to standard error.
+
+Files are written only once every refusal is passed: a refused run changes
+no file. The image file, --log, --trace and the simulated board's files
+must be different files. A file `read` replaces keeps its permissions; it
+is a new file, so another hard link keeps the old bytes.
 
 Only one program drives a board at a time: another one that holds it makes
 tarnwick stop at once (exit 3), or wait with --wait.
@@ -39,24 +46,33 @@ Examples:
   tarnwick read - --format srec | less   the chip as S-records
   tarnwick write ./-odd-name.bin         a file whose name begins with -
   tarnwick erase --rtl-base e800 --epp-port 278
+  tarnwick selftest --hold 5            each line of an empty socket's board
+                                        in turn, for an LED or a meter
   sudo tarnwick ports                   what the card and port are (Linux)
 
 Without --sim, --config or the port flags, tarnwick on Linux uses the one
 RTL8139 card and the one parallel port the system lists (see `ports`), and
-on Windows the defaults C000 and 378, through the WINIO.dll beside it.
+on Windows the defaults C000 and 378, through the port-access library beside
+it: WINIO.dll, else inpoutx64.dll (64-bit) or inpout32.dll (32-bit), unless
+--port-library names one.
 
 Exit codes:
   0    success
-  1    the chip did not verify, compare or blank-check
-  2    bad usage, or a bad, unreadable or unwritable file
-  3    no port access, no chip answering, or the board held by another
-       program
+  1    the chip did not verify, compare or blank-check; selftest: a data
+       line that did not read back as driven
+  2    bad usage, or a bad, unreadable or unwritable file, or one file
+       named twice
+  3    no port access, no chip answering, the board held by another
+       program, or a chip refused: an unknown signature (write, erase) or
+       one naming another part than --part; selftest: a chip answering
   129, 130, 131, 141, 143
        stopped by a signal (hang-up, Ctrl-C, quit, broken pipe,
-       termination) at the next address: 128 + the signal's number)";
+       termination) at the next address: 128 + the signal's number; the
+       run says whether the chip is unchanged, erased or partly programmed)";
 
 constexpr const char* kCommandNames[] = {
-    "read", "write", "verify", "erase", "signature", "blank-check", "ports"};
+    "read",      "write",       "verify", "erase",
+    "signature", "blank-check", "ports",  "selftest"};
 
 // The first word of `args` that is neither an option nor an option's value:
 // the command the user meant. Empty when there is none.
@@ -88,6 +104,27 @@ bool ParsePortAddress(const std::string& text, uint16_t* value) {
   return true;
 }
 
+bool ParseSize(const std::string& text, uint64_t* bytes) {
+  constexpr uint64_t kMost = uint64_t{1} << 62;
+  uint64_t value = 0;
+  size_t at = 0;
+  for (; at < text.size() && std::isdigit(static_cast<unsigned char>(text[at]));
+       ++at) {
+    value = value * 10 + static_cast<uint64_t>(text[at] - '0');
+    if (value > kMost) return false;
+  }
+  if (at == 0 || text.size() - at > 1) return false;
+  int shift = 0;
+  if (at < text.size()) {
+    const char unit = static_cast<char>(std::toupper(
+        static_cast<unsigned char>(text[at])));
+    shift = unit == 'K' ? 10 : unit == 'M' ? 20 : unit == 'G' ? 30 : -1;
+    if (shift < 0 || value > kMost >> shift) return false;
+  }
+  *bytes = value << shift;
+  return true;
+}
+
 bool ParseCliOptions(const std::vector<std::string>& args, std::ostream& out,
                      std::ostream& err, CliOptions* o, int* exit_code) {
   CLI::App app(kDescription, "tarnwick");
@@ -97,10 +134,12 @@ bool ParseCliOptions(const std::vector<std::string>& args, std::ostream& out,
   // Options of the program may follow the command as well.
   app.fallthrough();
 
-  std::string sim, config, rtl, epp, part, log, trace, format, wait;
+  std::string sim, config, rtl, epp, part, log, trace, trace_limit, format,
+      wait, hold, library;
   app.add_option("--sim", sim,
                  "Drive the simulated board whose chip and settings are kept "
-                 "in DIR (simchip.bin, simboard.ini), instead of real ports")
+                 "in DIR (simchip.bin, simboard.ini), instead of real ports; "
+                 "a folder, made when missing")
       ->type_name("DIR");
   app.add_option("--config", config,
                  "Read the two port addresses from FILE, a start.ini "
@@ -114,28 +153,48 @@ bool ParseCliOptions(const std::vector<std::string>& args, std::ostream& out,
       ->type_name("HEX");
   app.add_option("--part", part,
                  "89c51 (4 KB) or 89c52 (8 KB), instead of the part the "
-                 "signature names")
+                 "signature names (refused when it names the other, unless "
+                 "--force)")
       ->type_name("PART");
   app.add_option("--log", log,
                  "write: keep the bad-block log (the desktop program's "
                  "format) in PATH")
       ->type_name("PATH");
   app.add_option("--trace", trace,
-                 "Record every port access and sleep of the run in FILE")
+                 "Record every port access and sleep of the run in FILE, "
+                 "written as the run goes")
       ->type_name("FILE");
+  app.add_option("--trace-limit", trace_limit,
+                 "Stop the trace's file at SIZE bytes (K, M, G: 1024, "
+                 "1024^2, 1024^3 of them; 0: no limit; default 1G)")
+      ->type_name("SIZE");
   app.add_option("--format", format,
                  "ihex, srec or raw: the format of FILE, whatever its name "
                  "says (raw takes a text file's bytes as they are)")
       ->type_name("FORMAT");
   app.add_option("--wait", wait,
                  "When another program holds the board, wait up to SECONDS "
-                 "for it instead of stopping at once")
+                 "(0 to 86400, fractions allowed) for it instead of "
+                 "stopping at once")
       ->type_name("SECONDS");
+  app.add_option("--hold", hold,
+                 "selftest: hold each line SECONDS, instead of until Enter")
+      ->type_name("SECONDS");
+  app.add_flag("--control", o->control,
+               "selftest: switch the programming voltage (control bit 2) on "
+               "too, in the last step");
+  app.add_option("--port-library", library,
+                 "Windows: reach the ports through the library NAME "
+                 "(WINIO.dll, inpoutx64.dll, inpout32.dll), in the "
+                 "program's folder unless NAME is a path")
+      ->type_name("NAME");
   app.add_flag("--no-erase", o->no_erase,
                "write: program every byte of the image without erasing, "
                "as the desktop program does");
   app.add_flag("--force", o->force,
-               "Go on although no chip answers or its signature is unknown");
+               "Go on although no chip answers, its signature is unknown, "
+               "or it names another part than --part (selftest: although a "
+               "chip answers)");
   app.add_flag("-q,--quiet", o->quiet,
                "No progress and no summary when all is well");
 
@@ -158,6 +217,11 @@ bool ParseCliOptions(const std::vector<std::string>& args, std::ostream& out,
       {"ports",
        "List the RTL8139 cards and parallel ports the system has, and the "
        "start.ini that selects them (Linux)",
+       false},
+      {"selftest",
+       "With an empty socket: hold every line the program drives, one at a "
+       "time, for an LED or a meter (Enter goes on, or --hold), then read "
+       "the data lines back many times",
        false},
   };
   static_assert(sizeof commands / sizeof commands[0] ==
@@ -190,7 +254,7 @@ bool ParseCliOptions(const std::vector<std::string>& args, std::ostream& out,
                   "; the commands are:" + list);
     }
     if (known && word != "ports" && word != "erase" && word != "signature" &&
-        word != "blank-check" && dynamic_cast<const CLI::RequiredError*>(&e)) {
+        word != "blank-check" && word != "selftest" && dynamic_cast<const CLI::RequiredError*>(&e)) {
       for (const std::string& arg : args) {
         if (arg.size() > 1 && arg[0] == '-' &&
             app.get_option_no_throw(arg.substr(0, arg.find('='))) == nullptr &&
@@ -201,17 +265,21 @@ bool ParseCliOptions(const std::vector<std::string>& args, std::ostream& out,
         }
       }
     }
-    const int code = app.exit(e, out, err);
-    *exit_code = code == 0 ? 0 : 2;
-    return false;
+    // Help and version; CLI11's own refusals get the program's name.
+    if (e.get_exit_code() == 0) {
+      *exit_code = app.exit(e, out, err) == 0 ? 0 : 2;
+      return false;
+    }
+    return fail(e.what());
   }
   for (const Command& c : commands)
     if (app.got_subcommand(c.name)) o->command = c.name;
 
   // An option given with an empty value is a mistake, not an absence.
   for (const char* name : {"--sim", "--config", "--rtl-base", "--epp-port",
-                           "--part", "--log", "--trace", "--format",
-                           "--wait"}) {
+                           "--part", "--log", "--trace", "--trace-limit",
+                           "--format", "--wait", "--hold",
+                           "--port-library"}) {
     const CLI::Option* option = app.get_option(name);
     if (option->count() > 0 && option->as<std::string>().empty())
       return fail(std::string(name) + ": the value is empty");
@@ -257,11 +325,33 @@ bool ParseCliOptions(const std::vector<std::string>& args, std::ostream& out,
                   "\"");
     o->wait_seconds = seconds;
   }
+  if (!hold.empty()) {
+    char* end = nullptr;
+    const double seconds = std::strtod(hold.c_str(), &end);
+    if (*end != '\0' || !(seconds >= 0) || seconds > 3600)
+      return fail("--hold: expected seconds from 0 to 3600, not \"" + hold +
+                  "\"");
+    o->hold_seconds = seconds;
+  }
+  if ((o->hold_seconds || o->control) && o->command != "selftest")
+    return fail(std::string(o->control ? "--control" : "--hold") +
+                " goes with selftest");
+  if (!library.empty()) {
+    if (!sim.empty()) return fail("--port-library drives real ports, not --sim");
+    o->port_library = library;
+  }
+  if (!trace_limit.empty() && !ParseSize(trace_limit, &o->trace_limit)) {
+    return fail("--trace-limit: expected a size in bytes, with K, M or G "
+                "for 1024, 1024^2, 1024^3 of them, not \"" + trace_limit +
+                "\"");
+  }
   if (!sim.empty()) o->sim_dir = sim;
   if (!config.empty()) o->config = config;
   if (!log.empty()) o->log = log;
   if (!trace.empty()) o->trace = trace;
   if (o->log && o->command != "write") return fail("--log goes with write");
+  if (!trace_limit.empty() && !o->trace)
+    return fail("--trace-limit goes with --trace");
   if (o->no_erase && o->command != "write")
     return fail("--no-erase goes with write");
   return true;

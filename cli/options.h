@@ -10,10 +10,15 @@
 #include "cli/version.h"
 #include "image/image_file.h"
 
+// The size a trace's file stops at unless --trace-limit says otherwise: a
+// whole chip's write on a sound board traces to a few megabytes, a board
+// whose lines never settle to a hundred gigabytes.
+constexpr uint64_t kDefaultTraceLimit = uint64_t{1} << 30;
+
 // The command line as given.
 struct CliOptions {
   std::string command;  // read, write, verify, erase, signature, blank-check,
-                        // ports
+                        // ports, selftest
   std::string file;     // read, write, verify: the image file (UTF-8);
                         // "-" for standard input or output
   std::optional<std::string> sim_dir;
@@ -23,8 +28,12 @@ struct CliOptions {
   std::optional<std::string> part;  // "89c51" or "89c52"
   std::optional<std::string> log;
   std::optional<std::string> trace;
+  uint64_t trace_limit = kDefaultTraceLimit;  // bytes; 0 for none
   ImageFormat format = ImageFormat::kAuto;  // --format
   std::optional<double> wait_seconds;       // --wait: for a busy board
+  std::optional<double> hold_seconds;  // --hold: selftest's time per line
+  bool control = false;  // --control: selftest switches on the voltage too
+  std::optional<std::string> port_library;  // --port-library (Windows)
   bool no_erase = false;
   bool force = false;
   bool quiet = false;
@@ -42,5 +51,9 @@ bool ParseCliOptions(const std::vector<std::string>& args, std::ostream& out,
 
 // A port address in hexadecimal, "0x" optional, at most FFFF.
 bool ParsePortAddress(const std::string& text, uint16_t* value);
+
+// A size in bytes: decimal digits, with K, M or G (any case) for 1024,
+// 1024^2 or 1024^3 of them; at most 2^62 bytes.
+bool ParseSize(const std::string& text, uint64_t* bytes);
 
 #endif  // TARNWICK_CLI_OPTIONS_H_

@@ -114,6 +114,10 @@ ImageFormat ImageFormatOfName(const FilePath& path) {
   return ImageFormat::kAuto;
 }
 
+uint64_t ImageFileLimit(uint32_t chip_size) {
+  return std::max<uint64_t>(kMaxTextImageBytes, chip_size);
+}
+
 ImageLoadResult LoadRawImage(const FilePath& path, uint32_t max_bytes,
                              ChipImage* image, ImageError* error) {
   std::string contents;
@@ -165,7 +169,7 @@ ImageLoadResult ParseImage(const std::string& contents, const FilePath& name,
     default:
       parsed.bytes.assign(contents.begin(), contents.end());
   }
-  if (parsed.whole_chip &&
+  if (parsed.whole_chip && parsed.beyond_line == 0 &&
       std::all_of(parsed.line_of.begin(), parsed.line_of.end(),
                   [](int line) { return line == 0; })) {
     return Refuse(ImageLoadResult::kMalformed, 0,
@@ -180,8 +184,7 @@ ImageLoadResult LoadImageFile(const FilePath& path, ImageFormat format,
                               ImageError* error) {
   std::string contents;
   const ImageLoadResult result =
-      ReadWhole(path, std::max<uint64_t>(kMaxTextImageBytes, chip_size),
-                &contents, error);
+      ReadWhole(path, ImageFileLimit(chip_size), &contents, error);
   if (result != ImageLoadResult::kLoaded) return result;
   return ParseImage(contents, path, format, chip_size, image, error);
 }
