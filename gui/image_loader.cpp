@@ -47,6 +47,9 @@ ImageFormat FormatRead(const QString& path, const ChipImage& image) {
                                    : ImageFormat::kIntelHex;
 }
 
+// The part of a chip of `size` bytes, as messages name it.
+std::string PartOfSize(int size) { return size > 4096 ? "89C52" : "89C51"; }
+
 }  // namespace
 
 LoadedImage LoadImageForBuffer(const QString& path, int chip_size, bool fixed) {
@@ -62,14 +65,15 @@ LoadedImage LoadImageForBuffer(const QString& path, int chip_size, bool fixed) {
   loaded.format = FormatRead(path, loaded.image);
   ChipImage fitted = loaded.image;
   loaded.chip_size = chip_size;
-  if (!FitImageToChip(&fitted, chip_size, &error)) {
+  if (!FitImageToChip(&fitted, chip_size, PartOfSize(chip_size), &error)) {
     if (fixed || chip_size >= kLargestChip) {
       loaded.error = ImageLoader::Why(ImageLoadResult::kLoaded, error);
       return loaded;
     }
     loaded.chip_size = kLargestChip;
     fitted = loaded.image;
-    if (!FitImageToChip(&fitted, kLargestChip, &error)) {
+    if (!FitImageToChip(&fitted, kLargestChip, PartOfSize(kLargestChip),
+                        &error)) {
       loaded.error = ImageLoader::Why(ImageLoadResult::kLoaded, error);
       return loaded;
     }
