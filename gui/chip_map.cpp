@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "gui/kind_palette.h"
+#include "gui/messages.h"
 
 namespace {
 
@@ -112,9 +113,9 @@ bool ChipMap::event(QEvent* event) {
     }
     QToolTip::showText(help->globalPos(),
                        tr("%1-%2: %3")
-                           .arg(address, 4, 16, QChar('0'))
-                           .arg(address + kBlockBytes - 1, 4, 16, QChar('0'))
-                           .arg(NameOf(buffer_->KindOf(address, kBlockBytes))),
+                           .arg(Hex(address, 4),
+                                Hex(address + kBlockBytes - 1, 4),
+                                NameOf(buffer_->KindOf(address, kBlockBytes))),
                        this);
     return true;
   }

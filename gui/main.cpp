@@ -18,7 +18,7 @@ int main(int argc, char** argv) {
   QApplication::setOrganizationName("Tarnwick");
   QApplication::setApplicationName("tarnwick-gui");
   QApplication::setApplicationVersion(TARNWICK_GUI_VERSION);
-  QApplication::setDesktopFileName("invalid.tarnwick.TarnwickGui");
+  QApplication::setDesktopFileName("invalid.tarnwick.Tarnwick");
 
   // The program's texts, and Qt's own (its dialogs' buttons), for the
   // system's language; English needs neither.

@@ -70,13 +70,7 @@ MainWindow::MainWindow(const Launch& simulated, const Launch& hardware,
   hex_view_->verticalHeader()->setDefaultSectionSize(line);
   hex_view_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
   hex_view_->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-  const int cell = QFontMetrics(hex_view_->font()).horizontalAdvance("000");
-  for (int c = 0; c < HexModel::kBytesPerRow; ++c)
-    hex_view_->setColumnWidth(c, cell);
-  hex_view_->setColumnWidth(
-      HexModel::kTextColumn,
-      QFontMetrics(hex_view_->font()).horizontalAdvance(QString(16, 'M')) +
-          cell / 2);
+  SizeHexColumns();
   // Wide enough for every column: the text is what a user looks for.
   int width = hex_view_->verticalHeader()->sizeHint().width() +
               hex_view_->verticalScrollBar()->sizeHint().width() +
@@ -135,6 +129,15 @@ MainWindow::MainWindow(const Launch& simulated, const Launch& hardware,
   Restore();
   UpdateActions();
   UpdateTitle();
+}
+
+void MainWindow::SizeHexColumns() {
+  const QFontMetrics metrics(hex_view_->font());
+  const int cell = metrics.horizontalAdvance("000");
+  for (int c = 0; c < HexModel::kBytesPerRow; ++c)
+    hex_view_->setColumnWidth(c, cell);
+  hex_view_->setColumnWidth(HexModel::kTextColumn,
+                            metrics.horizontalAdvance(QString(16, 'M')) + cell / 2);
 }
 
 void MainWindow::MakeDocks() {
@@ -334,10 +337,7 @@ void MainWindow::SaveSettings() {
   production_->SaveSettings();
 }
 
-void MainWindow::CheckTarnwick() {
-  board_panel_->TakeEvent(TarnwickEvent(), false);
-  programmer_.CheckCompatibility();
-}
+void MainWindow::CheckTarnwick() { programmer_.CheckCompatibility(); }
 
 void MainWindow::UseSimulatedBoard(const QString& dir) {
   Board board = programmer_.CurrentBoard();
@@ -361,7 +361,6 @@ void MainWindow::OnBoardChanged(const Board& board) {
   } else if (size == 0 && size_fixed_before && !path_.isEmpty()) {
     OpenFile(path_);
   }
-  QSettings().setValue("board/simDir", board.sim_dir);
 }
 
 // --- Files -------------------------------------------------------------------

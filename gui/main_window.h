@@ -55,6 +55,7 @@ class MainWindow : public QMainWindow {
  private:
   void MakeActions();
   void MakeDocks();
+  void SizeHexColumns();
   void Restore();
   void SaveSettings();
   QAction* AddAction(QMenu* menu, const char* name, const QString& text,

@@ -8,6 +8,7 @@
 #include <QtTest>
 #include <QtWidgets>
 
+#include "gui/board_panel.h"
 #include "gui/chip_map.h"
 #include "gui/testing/standin.h"
 #include "image/image_file.h"
@@ -107,6 +108,12 @@ void MainWindowTest::DropOpensAndWatchesTheFile() {
   QTRY_COMPARE(Text(&window, "statusSums"),
                QString("SUM16 EBDF  CRC-32 384A65BC"));
   QVERIFY(window.windowTitle().contains("fw.hex"));
+  // An 89C52 named: 8 KB in the hex view, its columns as wide as before.
+  auto* hex = window.findChild<QTableView*>("hexView");
+  const int width = hex->columnWidth(0);
+  window.findChild<BoardPanel*>()->findChild<QComboBox*>()->setCurrentIndex(2);
+  QTRY_COMPARE(hex->model()->rowCount(), 512);
+  QCOMPARE(hex->columnWidth(0), width);
   // The compiler writes the file again: the buffer follows, and with
   // "Write the chip when it changes" the chip too.
   QTemporaryDir dir;
