@@ -89,7 +89,8 @@ void BoardPanel::TakeEvent(const TarnwickEvent& event, bool ports_run) {
     ports_->setText(tr("network card at %1, parallel port at %2")
                         .arg(Hex(event.Number("rtl_base"), 4),
                              Hex(event.Number("epp_port"), 3)));
-  } else if (event.type == TarnwickEvent::Type::kError && ports_run) {
+  } else if (ports_run && (event.type == TarnwickEvent::Type::kError ||
+                           event.type == TarnwickEvent::Type::kWarning)) {
     ports_->setText(ProblemText(event));
   }
 }

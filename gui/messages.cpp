@@ -167,6 +167,30 @@ QString ProblemText(const TarnwickEvent& event) {
         "The data lines are not stable: check the board's "
         "wiring and power.");
   if (code == "interrupted") return Messages::tr("Stopped.");
+  if (code == "no-ports")
+    return Messages::tr("No RTL8139 card, or no parallel port, was found.");
+  if (code == "chip-present")
+    return Messages::tr("A chip answers: the socket must be empty for this.");
+  if (code == "serials-used-up")
+    return Messages::tr("The serial numbers are used up: the next one does "
+                        "not fit its place in the chip.");
+  if (code == "not-recorded")
+    return Messages::tr("The serial number file or the journal cannot be "
+                        "written: the run stopped before the next chip.");
+  if (code == "checksum" || code == "serial-file" || code == "serial-area" ||
+      code == "trace-cut" || code == "reads-as-text")
+    return Messages::tr("%1 (tarnwick says: %2)")
+        .arg(code == "checksum"       ? Messages::tr("The image's checksum is "
+                                                     "not the one expected.")
+             : code == "serial-file"  ? Messages::tr("The serial number file "
+                                                     "cannot be used.")
+             : code == "serial-area"  ? Messages::tr("The serial number's "
+                                                     "place cannot be used.")
+             : code == "trace-cut"    ? Messages::tr("The trace was cut "
+                                                     "short.")
+                                      : Messages::tr("The file's bytes read "
+                                                     "as text."),
+             event.Text("text"));
   if (code == "file")
     return Messages::tr("The file cannot be used (tarnwick says: %1)")
         .arg(event.Text("text"));

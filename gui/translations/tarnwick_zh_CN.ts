@@ -663,6 +663,46 @@
         <source>tarnwick was cut off before its end; what the chip holds is not known.</source>
         <translation>tarnwick 在结束前被中断;芯片内容未知。</translation>
     </message>
+    <message>
+        <source>No RTL8139 card, or no parallel port, was found.</source>
+        <translation>没有找到 RTL8139 网卡,或没有找到并口。</translation>
+    </message>
+    <message>
+        <source>A chip answers: the socket must be empty for this.</source>
+        <translation>有芯片应答:此操作要求插座为空。</translation>
+    </message>
+    <message>
+        <source>The serial numbers are used up: the next one does not fit its place in the chip.</source>
+        <translation>序列号已用完:下一个序列号放不进芯片中它的位置。</translation>
+    </message>
+    <message>
+        <source>The serial number file or the journal cannot be written: the run stopped before the next chip.</source>
+        <translation>无法写入序列号文件或记录文件:运行已在下一个芯片之前停止。</translation>
+    </message>
+    <message>
+        <source>%1 (tarnwick says: %2)</source>
+        <translation>%1(tarnwick 说:%2)</translation>
+    </message>
+    <message>
+        <source>The image&apos;s checksum is not the one expected.</source>
+        <translation>映像的校验和与预期不符。</translation>
+    </message>
+    <message>
+        <source>The serial number file cannot be used.</source>
+        <translation>无法使用序列号文件。</translation>
+    </message>
+    <message>
+        <source>The serial number&apos;s place cannot be used.</source>
+        <translation>无法使用序列号的位置。</translation>
+    </message>
+    <message>
+        <source>The trace was cut short.</source>
+        <translation>跟踪记录被截断。</translation>
+    </message>
+    <message>
+        <source>The file&apos;s bytes read as text.</source>
+        <translation>该文件的字节读起来是文本。</translation>
+    </message>
 </context>
 <context>
     <name>ProductionPanel</name>
