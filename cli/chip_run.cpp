@@ -308,7 +308,8 @@ int ChipRun::Open() {
       return Fail(kExitBadUsage, why);
   } else {
     if (env_.open_real_port)
-      real_port_ = env_.open_real_port(o_.port_library.value_or(""), &why);
+      real_port_ = env_.open_real_port(setup.ports,
+                                       o_.port_library.value_or(""), &why);
     if (real_port_ == nullptr) return Fail(kExitNoAccess, why);
     if (!why.empty() && !o_.quiet) *env_.err << "tarnwick: " << why << "\n";
     session_ = std::make_unique<ProgrammerSession>(real_port_.get(), setup);

@@ -11,6 +11,7 @@
 
 #include "base/clock.h"
 #include "base/file.h"
+#include "link/board_ports.h"
 #include "link/port_io.h"
 
 // Exit codes of the command line.
@@ -37,11 +38,12 @@ struct CliEnv {
   // Keeps the real clock's sleeps to 1 ms from before the first chip cycle
   // to the end of the run (HoldFineClockResolution); none when null.
   std::function<std::unique_ptr<ClockResolution>()> hold_fine_clock;
-  // The platform's real port access, through the port-access library
-  // named (empty: the platform's choice), opened or not yet; null, with
-  // the reason and its fixes in *note, when there is none. On success
-  // *note may name what was opened, to be said.
-  std::function<std::unique_ptr<PortIo>(const std::string& library,
+  // The platform's real port access to the board at `ports`, through the
+  // port-access library named (empty: the platform's choice), opened or
+  // not yet; null, with the reason and its fixes in *note, when there is
+  // none. On success *note may name what was opened, to be said.
+  std::function<std::unique_ptr<PortIo>(const BoardPorts& ports,
+                                        const std::string& library,
                                         std::string* note)>
       open_real_port;
   // Whether the platform drives real ports through a library it loads,

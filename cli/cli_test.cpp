@@ -48,8 +48,9 @@ class CliTest : public ::testing::Test {
     env.err_is_terminal = terminal;
     env.clock = &clock_;
     env.interrupted = &clock_.interrupted;
-    env.open_real_port = [this](const std::string&, std::string*) {
-      return std::make_unique<LinuxPortIo>(&io_, system_.root);
+    env.open_real_port = [this](const BoardPorts& ports, const std::string&,
+                                std::string*) {
+      return std::make_unique<LinuxPortIo>(&io_, ports, system_.root);
     };
     env.can_find_ports = !sim;
     env.system_root = system_.root;
@@ -486,7 +487,7 @@ TEST_F(CliTest, StandardInputIsBoundedAndSummariesStayOnOutput) {
 }
 
 // The Linux backend: the card and port found in the system's files and
-// driven through iopl, and released; a refusal touches no port.
+// opened to the run, driven, and closed; a refusal touches no port.
 TEST_F(CliTest, LinuxFindsItsPortsOrTouchesNothing) {
   // Ports of this run only, so that two runs at once take no one lock.
   const unsigned rtl = 0xE800 - getpid() % 64 * 0x100;
@@ -499,13 +500,15 @@ TEST_F(CliTest, LinuxFindsItsPortsOrTouchesNothing) {
             Run({"signature"}, false)
                 .err.find(Format("I/O %X and the parallel port at %X", rtl,
                                  epp)));
-  EXPECT_EQ(0u, io_.log.find(Format("iopl3 outl %X FF000032 outb %X 2 inb %X",
-                                    rtl + 0xD4, epp, rtl + 0xD7)));
-  EXPECT_EQ(io_.log.size() - 6, io_.log.rfind(" iopl0"));
+  const std::string open = Format("ioperm+%X:4 ioperm+%X:1", rtl + 0xD4, epp);
+  const std::string close = Format("ioperm-%X:1 ioperm-%X:4", epp, rtl + 0xD4);
+  EXPECT_EQ(0u, io_.log.find(open + Format(" outl %X FF000032 outb %X 2 inb %X",
+                                           rtl + 0xD4, epp, rtl + 0xD7)));
+  EXPECT_EQ(io_.log.size() - close.size(), io_.log.rfind(close));
   io_.log.clear();
-  io_.iopl_error = EPERM;
+  io_.ioperm_error = EPERM;
   EXPECT_NE(std::string::npos, Run({"erase"}, false).err.find("refused: "));
-  EXPECT_EQ("iopl3", io_.log) << "no port touched";
+  EXPECT_EQ(Format("ioperm+%X:4", rtl + 0xD4), io_.log) << "no port touched";
 }
 
 }  // namespace

@@ -37,8 +37,9 @@ void OnStopSignal(int signal) {
   errno = saved_errno;
 }
 
-std::unique_ptr<PortIo> OpenRealPort(const std::string&, std::string*) {
-  return std::make_unique<LinuxPortIo>(RealPortInstructions());
+std::unique_ptr<PortIo> OpenRealPort(const BoardPorts& ports,
+                                     const std::string&, std::string*) {
+  return std::make_unique<LinuxPortIo>(RealPortInstructions(), ports);
 }
 
 }  // namespace
@@ -62,7 +63,7 @@ int main(int argc, char** argv) {
   env.out_is_terminal = isatty(STDOUT_FILENO) == 1;
   env.err_is_terminal = isatty(STDERR_FILENO) == 1;
   env.hold_fine_clock = HoldFineClockResolution;
-  env.clock = RealClock();
+  env.clock = RealClockWithoutYields();
   env.interrupted = &interrupted;
   env.open_real_port = OpenRealPort;
   env.can_find_ports = true;

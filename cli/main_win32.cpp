@@ -75,7 +75,8 @@ bool ToUtf8(const wchar_t* wide, std::string* utf8) {
   return true;
 }
 
-std::unique_ptr<PortIo> OpenRealPort(const std::string& library,
+std::unique_ptr<PortIo> OpenRealPort(const BoardPorts&,
+                                     const std::string& library,
                                      std::string* note) {
   return LoadPortLibrary(ExecutableDirectory(), library, note);
 }
@@ -107,7 +108,7 @@ int wmain(int argc, wchar_t** argv) {
   env.out_is_terminal = _isatty(_fileno(stdout)) != 0;
   env.err_is_terminal = _isatty(_fileno(stderr)) != 0;
   env.hold_fine_clock = HoldFineClockResolution;
-  env.clock = RealClock();
+  env.clock = RealClockWithoutYields();
   env.interrupted = &interrupted;
   env.open_real_port = OpenRealPort;
   env.loads_port_library = true;
