@@ -1,5 +1,6 @@
 #include "base/board_lock.h"
 
+#include <cstdlib>
 #include <system_error>
 
 #include "base/board_lock_platform.h"
@@ -45,12 +46,35 @@ std::string HolderRecord(unsigned long process_id) {
   return Format("%lu\n", process_id) + BoardLock::ThisProcess();
 }
 
-std::string HolderText(const std::string& record) {
+namespace {
+
+BoardLock::Holder ParseRecord(const std::string& record) {
+  BoardLock::Holder holder;
   const size_t line = record.find('\n');
-  if (line == std::string::npos || line == 0)
-    return "another process holds the board";
-  return "process " + record.substr(0, line) + " (" + record.substr(line + 1) +
-         ") holds the board";
+  if (line == std::string::npos || line == 0) return holder;
+  holder.pid = std::strtoul(record.substr(0, line).c_str(), nullptr, 10);
+  holder.command = record.substr(line + 1);
+  return holder;
+}
+
+}  // namespace
+
+std::string HolderText(const std::string& record) {
+  return ParseRecord(record).Text();
+}
+
+std::string BoardLock::Holder::Text() const {
+  if (pid == 0) return "another process holds the board";
+  return Format("process %lu (%s) holds the board", pid, command.c_str());
+}
+
+std::optional<BoardLock::Holder> BoardLock::FindHolder(
+    const std::vector<std::string>& resources) {
+  for (const std::string& name : resources) {
+    std::string record;
+    if (ResourceHeld(name, &record)) return ParseRecord(record);
+  }
+  return std::nullopt;
 }
 
 std::vector<std::string> BoardLock::ResourcesOfPorts(uint16_t rtl_base,

@@ -3,6 +3,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -40,6 +41,19 @@ class BoardLock {
 
   // This process's command line as its holder record shows it.
   static std::string ThisProcess();
+
+  // A process holding a board, as its record names it.
+  struct Holder {
+    unsigned long pid = 0;  // 0 when it left no record
+    std::string command;
+    // "process 1234 (tarnwick write a.bin) holds the board".
+    std::string Text() const;
+  };
+
+  // Who holds one of `resources` now (this process included), found
+  // without taking or waiting for any of them; none when nobody does.
+  static std::optional<Holder> FindHolder(
+      const std::vector<std::string>& resources);
 };
 
 #endif  // TARNWICK_BASE_BOARD_LOCK_H_

@@ -29,4 +29,8 @@ TryLockResult TryLockResource(const std::string& name,
                               std::unique_ptr<BoardLock>* lock,
                               std::string* why);
 
+// Whether a process holds the resource `name` now, found without taking
+// it; when one does, *record is the record it left (perhaps empty).
+bool ResourceHeld(const std::string& name, std::string* record);
+
 #endif  // TARNWICK_BASE_BOARD_LOCK_PLATFORM_H_

@@ -1,11 +1,16 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
+#include <fstream>
 #include <system_error>
+
+#include "base/format.h"
 
 #include "base/board_lock_platform.h"
 
@@ -38,16 +43,59 @@ int OpenLockFile(const FilePath& dir, const std::string& name,
   return fd;
 }
 
+// Where the lock file of `name` is made: /run/lock, else the temporary
+// folder.
+std::vector<FilePath> LockFolders() {
+  std::error_code ec;
+  return {"/run/lock", std::filesystem::temp_directory_path(ec)};
+}
+
+// The holder's record at the start of the lock file `fd`.
+std::string ReadRecord(int fd) {
+  char record[512] = {};
+  const ssize_t n = pread(fd, record, sizeof record - 1, 0);
+  return std::string(record, n > 0 ? static_cast<size_t>(n) : 0);
+}
+
 }  // namespace
+
+bool ResourceHeld(const std::string& name, std::string* record) {
+  for (const FilePath& dir : LockFolders()) {
+    const FilePath path = dir / ("tarnwick-" + name + ".lock");
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) continue;
+    struct stat st;
+    if (fstat(fd, &st) != 0) {
+      close(fd);
+      continue;
+    }
+    // The kernel lists every flock held, by device and inode: "1: FLOCK
+    // ADVISORY WRITE 1234 00:1a:5678 0 EOF" (waiters as "1: -> FLOCK").
+    const std::string file = Format(
+        " %02x:%02x:%llu ", major(st.st_dev), minor(st.st_dev),
+        static_cast<unsigned long long>(st.st_ino));
+    std::ifstream locks("/proc/locks");
+    bool held = false;
+    for (std::string line; !held && std::getline(locks, line);) {
+      held = line.find(" FLOCK ") != std::string::npos &&
+             line.find("->") == std::string::npos &&
+             line.find(file) != std::string::npos;
+    }
+    if (held) *record = ReadRecord(fd);
+    close(fd);
+    if (held) return true;
+  }
+  return false;
+}
 
 TryLockResult TryLockResource(const std::string& name,
                               std::unique_ptr<BoardLock>* lock,
                               std::string* why) {
   std::string first_why;
-  int fd = OpenLockFile("/run/lock", name, &first_why);
+  const std::vector<FilePath> folders = LockFolders();
+  int fd = OpenLockFile(folders[0], name, &first_why);
   if (fd < 0) {
-    std::error_code ec;
-    fd = OpenLockFile(std::filesystem::temp_directory_path(ec), name, why);
+    fd = OpenLockFile(folders[1], name, why);
     if (fd < 0) {
       *why = "cannot make the board's lock file (" + first_why + "; " + *why +
              ")";
@@ -62,10 +110,8 @@ TryLockResult TryLockResource(const std::string& name,
       return TryLockResult::kFailed;
     }
     // The holder's record: its process id and command line.
-    char record[512] = {};
-    const ssize_t n = pread(fd, record, sizeof record - 1, 0);
+    *why = HolderText(ReadRecord(fd));
     close(fd);
-    *why = HolderText(std::string(record, n > 0 ? static_cast<size_t>(n) : 0));
     return TryLockResult::kHeld;
   }
   const std::string record =

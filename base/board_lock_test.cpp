@@ -53,9 +53,15 @@ pid_t HoldInChild(const std::vector<std::string>& resources,
 TEST(BoardLockTest, OneProcessAtATimeNamingTheHolder) {
   const std::vector<std::string> board = Resources("a");
   VirtualClock clock;
+  EXPECT_FALSE(BoardLock::FindHolder(board));
   const pid_t holder = HoldInChild(board, 60000);
+  // Asked who holds it, without taking it: the holder, which keeps it.
+  const auto found = BoardLock::FindHolder(board);
+  ASSERT_TRUE(found);
+  EXPECT_EQ(static_cast<unsigned long>(holder), found->pid);
   std::string why;
   EXPECT_EQ(nullptr, BoardLock::Acquire(board, &clock, 0, nullptr, &why));
+  EXPECT_EQ(found->Text(), why);
   EXPECT_EQ(Format("process %ld (", static_cast<long>(holder)),
             why.substr(0, why.find('(') + 1));
   EXPECT_NE(std::string::npos, why.find("base_test")) << why;
@@ -71,6 +77,7 @@ TEST(BoardLockTest, OneProcessAtATimeNamingTheHolder) {
   // The lock dies with its process.
   kill(holder, SIGKILL);
   waitpid(holder, nullptr, 0);
+  EXPECT_FALSE(BoardLock::FindHolder(board));
   EXPECT_NE(nullptr, BoardLock::Acquire(board, &clock, 0, nullptr, &why));
 }
 

@@ -67,6 +67,15 @@ HANDLE WriteRecord(const std::wstring& name) {
 
 }  // namespace
 
+bool ResourceHeld(const std::string& name, std::string* record) {
+  // The holder's record page lives exactly as long as its lock.
+  for (const char* scope : {"Global\\", "Local\\"}) {
+    *record = ReadRecord(Wide(scope + ("tarnwick-" + name)) + L"-holder");
+    if (!record->empty()) return true;
+  }
+  return false;
+}
+
 TryLockResult TryLockResource(const std::string& name,
                               std::unique_ptr<BoardLock>* lock,
                               std::string* why) {

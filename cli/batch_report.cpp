@@ -17,19 +17,8 @@ EventFields SignatureArray(const Signature& s) {
 
 BatchReport::BatchReport(const CliOptions& options, CliEnv& env,
                          RunReport& report, const ImageInput& input,
-                         const Part* part, std::string board)
-    : o_(options),
-      env_(env),
-      report_(report),
-      input_(input),
-      part_(part),
-      board_(std::move(board)) {}
-
-std::ostream& BatchReport::Line() {
-  std::ostream& out = report_.Out();
-  if (!board_.empty()) out << board_ << ": ";
-  return out;
-}
+                         const Part* part)
+    : o_(options), env_(env), report_(report), input_(input), part_(part) {}
 
 void BatchReport::Begin() {
   if (part_ != nullptr) TellImage(part_);
@@ -47,7 +36,7 @@ void BatchReport::TellImage(const Part* part) {
   image["part"] = part->name;
   Event("image", image);
   if (o_.quiet) return;
-  Line() << Format(
+  report_.Out() << Format(
       "batch: %s onto %s chips: chip image SUM16 %s, CRC-32 "
       "%s%s\n",
       input_.name.c_str(), part->name, Sum16Text(sums.sum16).c_str(),
@@ -56,11 +45,14 @@ void BatchReport::TellImage(const Part* part) {
 }
 
 void BatchReport::Waiting() {
-  if (o_.prompt || o_.quiet || !env_.err_is_terminal) return;
-  report_.Err() << Format(
-      "tarnwick: waiting for chip %u in the socket "
-      "(Ctrl-C ends the run)\n",
-      next_chip_);
+  if (o_.prompt || o_.quiet || !report_.err_is_terminal()) return;
+  const std::string text =
+      Format("waiting for chip %u in the socket (Ctrl-C ends the run)",
+             next_chip_);
+  if (report_.status() != nullptr)
+    report_.status()->Show(text);
+  else
+    report_.Err() << "tarnwick: " << text << "\n";
 }
 
 std::string BatchReport::Prompt() const {
@@ -77,7 +69,8 @@ void BatchReport::OnChipInserted(const ChipEvent& chip) {
                  {"chip", chip.chip},
                  {"signature", SignatureArray(chip.seen.signature)},
                  {"part", chip.seen.part->name}});
-  display_.emplace(report_.Err(), env_.clock, env_.err_is_terminal, o_.quiet);
+  display_.emplace(report_.Err(), env_.clock, report_.err_is_terminal(),
+                   o_.quiet, report_.status());
 }
 
 void BatchReport::OnChipRemoved(const ChipEvent& chip) {
@@ -99,7 +92,7 @@ void BatchReport::OnFailure(const ByteFailure& failure) {
 
 void BatchReport::OnResult(const ChipResult& r) {
   // On a terminal the bar's line ends; elsewhere the lasting line says it.
-  if (display_ && env_.err_is_terminal) display_->Finish("batch");
+  if (display_ && report_.err_is_terminal()) display_->Finish("batch");
   display_.reset();
   const bool wrong = r.verdict == ChipVerdict::kWrongPart;
   const WriteReport& w = r.write;
@@ -164,18 +157,17 @@ void BatchReport::OnResult(const ChipResult& r) {
       break;
   }
   if (!o_.quiet || r.verdict != ChipVerdict::kPass)
-    Line() << line << " - " << counts << "\n";
+    report_.Out() << line << " - " << counts << "\n";
   if (r.verdict == ChipVerdict::kFail) {
     report_.Out() << ListFailures(w.failures, "wrote", "read back")
                   << DescribeFailures(analysis);
   }
-  if (!o_.no_bell && env_.err_is_terminal) report_.Err() << '\a' << std::flush;
+  if (report_.status() != nullptr) report_.status()->Show(line);
+  if (!o_.no_bell && report_.err_is_terminal()) report_.Bell();
 }
 
 void BatchReport::OnWarning(const std::string& code, const std::string& text) {
-  report_.Err() << "tarnwick: " << (board_.empty() ? "" : board_ + ": ")
-                << "warning: " << text << "\n";
-  Event("warning", {{"text", text}, {"code", code}});
+  report_.Warning(code.c_str(), text);
 }
 
 void BatchReport::OnSummary(const BatchSummary& s) {
@@ -211,21 +203,29 @@ void BatchReport::OnSummary(const BatchSummary& s) {
   if (code != nullptr) {
     const std::string why =
         s.end == BatchEnd::kStopped ? "interrupted; " + s.why : s.why;
-    report_.Err() << "tarnwick: " << (board_.empty() ? "" : board_ + ": ")
-                  << why << "\n";
-    Event("error", {{"text", why}, {"exit", exit_}, {"code", code}});
+    report_.Error(exit_, code, why);
   }
-  EventFields& summary = report_.summary();
-  summary["passed"] = c.passed;
-  summary["failed"] = c.failed;
-  summary["wrong_part"] = c.wrong_part;
-  summary["stopped"] = c.stopped;
-  summary["yield"] = s.yield;
-  summary["chips_per_hour"] = s.chips_per_hour;
-  summary["next_serial"] =
-      s.next_serial ? EventFields(*s.next_serial) : EventFields();
+  AddBatchTotals(s, &report_.summary());
   if (o_.quiet && exit_ == kExitOk) return;
-  std::string line = Format("batch: %u passed, %u failed", c.passed, c.failed);
+  report_.Out() << "batch: " << BatchTotalsWords(s) << "\n";
+  if (code == nullptr) report_.Out() << "batch ended: " << s.why << "\n";
+}
+
+void AddBatchTotals(const BatchSummary& s, EventFields* summary) {
+  const BatchCounts& c = s.counts;
+  (*summary)["passed"] = c.passed;
+  (*summary)["failed"] = c.failed;
+  (*summary)["wrong_part"] = c.wrong_part;
+  (*summary)["stopped"] = c.stopped;
+  (*summary)["yield"] = s.yield;
+  (*summary)["chips_per_hour"] = s.chips_per_hour;
+  (*summary)["next_serial"] =
+      s.next_serial ? EventFields(*s.next_serial) : EventFields();
+}
+
+std::string BatchTotalsWords(const BatchSummary& s) {
+  const BatchCounts& c = s.counts;
+  std::string line = Format("%u passed, %u failed", c.passed, c.failed);
   if (c.wrong_part != 0) line += Format(", %u wrong part", c.wrong_part);
   if (c.stopped != 0) line += Format(", %u stopped", c.stopped);
   line += Format("; yield %.1f %%, %.0f chips an hour", s.yield * 100,
@@ -234,6 +234,5 @@ void BatchReport::OnSummary(const BatchSummary& s) {
     line += Format("; the next serial number is %llu",
                    static_cast<unsigned long long>(*s.next_serial));
   }
-  Line() << line << "\n";
-  if (code == nullptr) Line() << "batch ended: " << s.why << "\n";
+  return line;
 }

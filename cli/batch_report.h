@@ -16,13 +16,13 @@
 // terminal the current chip's progress, a line that stays for each chip
 // ("chip 17: PASS serial 1017 (12.9 s) - 16 passed, 1 failed") and a bell
 // at each result; the run's summary; and each of these as its event. Each
-// board of a run has its own, called on the board's thread.
+// board of a run has its own, with the board's report, called on the
+// board's thread.
 class BatchReport : public BatchEvents {
  public:
-  // `board`: its name in events and lines; empty for a run's only board.
   // `part`: the run's part when it is settled before the first chip.
   BatchReport(const CliOptions& options, CliEnv& env, RunReport& report,
-              const ImageInput& input, const Part* part, std::string board);
+              const ImageInput& input, const Part* part);
 
   // The run is waiting for its first chip.
   void Begin();
@@ -47,10 +47,8 @@ class BatchReport : public BatchEvents {
 
  private:
   void Event(const char* name, const EventFields& fields) {
-    report_.Event(name, fields, board_);
+    report_.Event(name, fields);
   }
-  // A line that stays: on standard output (standard error under --json).
-  std::ostream& Line();
   // Tells the chip image the run writes on `part`, once.
   void TellImage(const Part* part);
   void Waiting();
@@ -60,11 +58,19 @@ class BatchReport : public BatchEvents {
   RunReport& report_;
   const ImageInput& input_;
   const Part* const part_;
-  const std::string board_;
   std::optional<ProgressDisplay> display_;
   bool image_told_ = false;
   uint32_t next_chip_ = 1;
   int exit_ = kExitOk;
 };
+
+// A run's totals (one board's, or its boards' together) as the summary's
+// members: passed, failed, wrong_part, stopped, yield, chips_per_hour,
+// next_serial.
+void AddBatchTotals(const BatchSummary& summary, EventFields* fields);
+
+// The same in words: "40 passed, 1 failed; yield 97.6 %, 812 chips an
+// hour; the next serial number is 1041".
+std::string BatchTotalsWords(const BatchSummary& summary);
 
 #endif  // TARNWICK_CLI_BATCH_REPORT_H_

@@ -82,8 +82,8 @@ class ChipRun {
         env_(env),
         report_(report),
         board_(options, env, report),
-        display_(report.Err(), env.clock, env.err_is_terminal,
-                 options.quiet),
+        display_(report.Err(), env.clock, report.err_is_terminal(),
+                 options.quiet, report.status()),
         sink_(&display_, &report, env.interrupted) {}
 
   int Go() {

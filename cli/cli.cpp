@@ -4,8 +4,10 @@
 #include <sstream>
 
 #include "cli/batch_command.h"
+#include "cli/boards_command.h"
 #include "cli/checksum_command.h"
 #include "cli/chip_run.h"
+#include "cli/named_boards.h"
 #include "cli/options.h"
 #include "cli/run_report.h"
 #include "detect/hardware_scan.h"
@@ -42,12 +44,16 @@ int RunCommand(const CliOptions& options, CliEnv& env, RunReport& report) {
     return kExitOk;
   }
   if (options.command == "checksum") return RunChecksum(options, env, report);
+  if (options.command == "boards")
+    return RunBoardsCommand(options, env, report);
   if (options.port_library && !env.loads_port_library) {
     return report.Error(kExitBadUsage, "usage",
                         "--port-library: only the Windows builds load a "
                         "port-access library");
   }
   if (options.command == "batch") return RunBatchCommand(options, env, report);
+  if (!options.boards.empty())
+    return RunChipCommandOnBoards(options, env, report);
   return RunChipCommand(options, env, report);
 }
 
@@ -78,7 +84,9 @@ int RunCli(const std::vector<std::string>& args, CliEnv& env) {
   start["version"] = kTarnwickVersion;
   if (options.command == "ports") {
     start["target"] = "ports";
-  } else if (options.command != "checksum") {
+  } else if (!options.boards.empty()) {
+    start["target"] = "boards";  // and the boards, once read
+  } else if (options.command != "checksum" && options.command != "boards") {
     start["target"] = options.sim_dir ? "sim" : "ports";
     if (options.sim_dir) start["sim"] = *options.sim_dir;
   }

@@ -31,6 +31,9 @@ struct CliEnv {
   std::ostream* err = nullptr;  // progress, warnings and errors
   bool out_is_terminal = false;
   bool err_is_terminal = false;
+  // Whether standard error is a terminal that takes cursor movements
+  // (escape sequences): several boards then keep a status line each.
+  bool err_moves_cursor = false;
   // Times the chip cycles and the simulated board.
   Clock* clock = nullptr;
   // Set (by Ctrl-C and other signals) to stop at the next address.
@@ -56,6 +59,8 @@ struct CliEnv {
   // and the folder whose /sys and /proc it looks in.
   bool can_find_ports = false;
   FilePath system_root = "/";
+  // Where the boards file is looked for when --boards names none, in order.
+  std::vector<FilePath> boards_files;
 };
 
 // Runs the command line `args` (without the program's name; UTF-8) and

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <functional>
 #include <map>
@@ -17,6 +18,7 @@
 #include "base/format.h"
 #include "image/intel_hex.h"
 #include "link/linux_port_io.h"
+#include "sim/sim_board.h"
 #include "testing/board_rig.h"
 #include "testing/fake_system.h"
 #include "testing/interrupting_clock.h"
@@ -49,9 +51,11 @@ class CliTest : public ::testing::Test {
     env.clock = &clock_;
     env.interrupted = &clock_.interrupted;
     env.open_real_port = [this](const BoardPorts& ports, const std::string&,
-                                std::string*) {
+                                std::string*) -> std::unique_ptr<PortIo> {
+      if (real_port_) return real_port_(ports);
       return std::make_unique<LinuxPortIo>(&io_, ports, system_.root);
     };
+    env.boards_files = {dir_ / "home/boards.ini", dir_ / "etc/boards.ini"};
     env.can_find_ports = !sim;
     env.system_root = system_.root;
     // The fine clock, when asked for, notes the virtual time it was held
@@ -89,6 +93,8 @@ class CliTest : public ::testing::Test {
   FakeSystem system_;
   RecordingInstructions io_;
   std::istream* input_ = nullptr;
+  // Real ports, when set: the port access to the board at the ports given.
+  std::function<std::unique_ptr<PortIo>(const BoardPorts&)> real_port_;
 };
 
 // Each command's words and exit code on boards of each kind; every row
@@ -514,6 +520,157 @@ TEST_F(CliTest, LinuxFindsItsPortsOrTouchesNothing) {
   io_.ioperm_error = EPERM;
   EXPECT_NE(std::string::npos, Run({"erase"}, false).err.find("refused: "));
   EXPECT_EQ(Format("ioperm+%X:4", rtl + 0xD4), io_.log) << "no port touched";
+}
+
+// Named boards side by side: each its own run, told with its name; a board
+// refused (no chip, held by another program) ends only its own run, and
+// writes none of its files.
+TEST_F(CliTest, NamedBoardsRunSideBySide) {
+  Spill(dir_ / "etc/boards.ini",
+        "[a]\nsim = a\n[b]\nsim = b\n[c]\nsim = ../c\n");
+  Spill(dir_ / "fw.hex", ":0300000002003BC0\r\n:00000001FF\r\n");
+  for (const char* board : {"a", "b", "etc/c"})
+    Spill(dir_ / "etc" / board / "simchip.bin", Pattern(4096));
+  Spill(dir_ / "etc/b/simboard.ini", "chip = absent");
+  std::string why;
+  auto held = BoardLock::Acquire(BoardLock::ResourcesOfFolder(dir_ / "c"),
+                                 &clock_, 0, nullptr, &why);
+  Spill(dir_ / "c/simchip.bin", Pattern(4096));
+  Result r = Run({"--board", "all", "write", P("fw.hex"), "--trace",
+                  P("t-{board}.txt")}, false);
+  EXPECT_EQ(3, r.code);
+  EXPECT_NE(std::string::npos,
+            r.out.find("a: write: 3 bytes programmed, 4093 skipped"));
+  EXPECT_NE(std::string::npos,
+            r.err.find("tarnwick: b: no chip answers (the signature reads"));
+  EXPECT_NE(std::string::npos,
+            r.err.find("tarnwick: c: the board is busy: process " +
+                       std::to_string(getpid())));
+  EXPECT_NE(std::string::npos,
+            r.out.find("write on 3 boards: a ok, b exit 3, c exit 3\n"));
+  EXPECT_EQ(0x02, Slurp(dir_ / "etc/a/simchip.bin")[0]);
+  EXPECT_NE(std::string::npos, Slurp(dir_ / "t-a.txt").find("  close\n"));
+  EXPECT_FALSE(std::filesystem::exists(dir_ / "t-b.txt"));
+  EXPECT_FALSE(std::filesystem::exists(dir_ / "t-c.txt"));
+
+  // Released: each board's chip read into a file of its own name.
+  held.reset();
+  r = Run({"--json", "--board", "c", "read", P("r-{board}.bin"), "--board",
+           "a"}, false);
+  EXPECT_EQ(0, r.code) << r.err;
+  EXPECT_EQ(Pattern(4096), Slurp(dir_ / "r-c.bin"));
+  EXPECT_EQ(Slurp(dir_ / "etc/a/simchip.bin"), Slurp(dir_ / "r-a.bin"));
+  for (const char* said :
+       {"\"target\":\"boards\",\"boards\":[{\"board\":\"c\",\"sim\":",
+        "\"board\":\"a\",\"command\":\"read\",\"outcome\":\"pass\"",
+        "\"board\":\"c\",\"command\":\"read\",\"outcome\":\"pass\"",
+        "\"exit\":0,\"boards\":[{\"board\":\"c\",\"exit\":0},{\"board\":"
+        "\"a\",\"exit\":0}]}\n"})
+    EXPECT_NE(std::string::npos, r.out.find(said)) << said;
+}
+
+// What the boards file or the names refuse, with exit code 2, touching no
+// board.
+TEST_F(CliTest, NamedBoardsRefused) {
+  const std::string file = P("b.ini");
+  Spill(dir_ / "b.ini", "[a]\nsim = a\n[b]\nsim = b\n");
+  Spill(dir_ / "bad.ini", "[a]\nsim = a\n[a b]\n");
+  const struct {
+    std::vector<std::string> args;
+    std::string said;
+  } cases[] = {
+      {{"--board", "a", "erase"},
+       "no boards file (looked for " + P("home/boards.ini") + ", " +
+           P("etc/boards.ini") + "): give one with --boards FILE"},
+      {{"--boards", file, "--board", "z", "erase"},
+       "no board named \"z\" in the boards file " + file},
+      {{"--boards", P("bad.ini"), "--board", "a", "erase"},
+       P("bad.ini") + ": line 3: \"a b\" is not a board name"},
+      {{"--boards", file, "--board", "all", "read", P("x.bin")},
+       "2 boards: read FILE needs {board} in its name"},
+      {{"--boards", file, "--board", "all", "verify", "-"},
+       "2 boards: the image cannot come from standard input"},
+      {{"--boards", file, "--board", "all", "selftest"},
+       "2 boards: selftest takes one board at a time"},
+  };
+  const auto before = Files();
+  for (const auto& c : cases) {
+    const Result r = Run(c.args, false);
+    EXPECT_EQ(2, r.code) << r.err;
+    EXPECT_EQ(0u, r.err.find("tarnwick: " + c.said)) << r.err;
+    EXPECT_EQ(r.err.size() - 1, r.err.find('\n')) << "one line";
+  }
+  EXPECT_TRUE(before == Files());
+}
+
+// Several boards on real ports, in one batch: serial numbers from the one
+// file in turn, one journal naming each board. A board whose card stops
+// answering mid-chip (port access refused) ends its own run, saying why;
+// the other goes on.
+TEST_F(CliTest, ABoardWhosePortsFailEndsItsRunAlone) {
+  Spill(dir_ / "b.ini", "[left]\nrtl-base = C000\nepp-port = 378\n"
+                        "[right]\nrtl-base = E000\nepp-port = 278\n");
+  Spill(dir_ / "fw.bin", Pattern(64));
+  std::map<uint16_t, std::unique_ptr<SimBoard>> boards;
+  for (const auto& [rtl, epp] : {std::pair<uint16_t, uint16_t>{0xC000, 0x378},
+                                 {0xE000, 0x278}}) {
+    BoardSettings settings;
+    settings.rtl_base = rtl;
+    settings.epp_port = epp;
+    boards[rtl] = std::make_unique<SimBoard>(&clock_, settings);
+  }
+  // The card at E000 refuses every access past its 300th.
+  struct Card : PortIo {
+    SimBoard* board;
+    int left;
+    bool Open() override { return board->Open(); }
+    void Close() override { board->Close(); }
+    bool Write8(uint16_t p, uint8_t v) override {
+      return --left >= 0 && board->Write8(p, v);
+    }
+    bool Write32(uint16_t p, uint32_t v) override {
+      return --left >= 0 && board->Write32(p, v);
+    }
+    bool Read8(uint16_t p, uint8_t* v) override {
+      return --left >= 0 && board->Read8(p, v);
+    }
+  };
+  real_port_ = [&](const BoardPorts& ports) -> std::unique_ptr<PortIo> {
+    auto card = std::make_unique<Card>();
+    card->board = boards.at(ports.rtl_base).get();
+    card->left = ports.rtl_base == 0xE000 ? 300 : INT_MAX;
+    return card;
+  };
+  const Result r = Run(
+      {"--boards", P("b.ini"), "--board", "all", "batch", P("fw.bin"),
+       "--serial", "40,2,le", "--serial-file", P("s.txt"), "--serial-start",
+       "7", "--journal", P("j.csv"), "--count", "1"}, false);
+  EXPECT_EQ(3, r.code) << r.err;
+  EXPECT_NE(std::string::npos,
+            r.err.find("tarnwick: right: the port-access library refused the "
+                       "ports\n")) << r.err;
+  EXPECT_NE(std::string::npos, r.out.find("left: chip 1: PASS serial ")) << r.out;
+  EXPECT_NE(std::string::npos,
+            r.out.find("batch on 2 boards: 1 passed, 1 failed; yield 50.0 %"))
+      << r.out;
+  EXPECT_NE(std::string::npos, r.out.find("boards: left ok, right exit 3\n"));
+  // Two numbers taken, one each, in either order; the file names the next.
+  EXPECT_EQ("9\n", Slurp(dir_ / "s.txt"));
+  const std::string journal = Slurp(dir_ / "j.csv");
+  const std::string lefts = ",left,1,1E 51 FF,89C51,";
+  const std::string rights = ",right,1,1E 51 FF,89C51,";
+  const size_t left = journal.find(lefts), right = journal.find(rights);
+  ASSERT_NE(std::string::npos, left) << journal;
+  ASSERT_NE(std::string::npos, right) << journal;
+  const char left_serial = journal[left + lefts.size()];
+  const char right_serial = journal[right + rights.size()];
+  EXPECT_EQ(15, left_serial - '0' + right_serial - '0');  // 7 and 8
+  EXPECT_NE(std::string::npos, journal.find(",pass,", left));
+  EXPECT_NE(std::string::npos, journal.find(",fail,", right));
+  const std::vector<uint8_t> chip = boards.at(0xC000)->Flash();
+  const std::string flash(chip.begin(), chip.begin() + 0x42);
+  EXPECT_EQ(Pattern(64).substr(0, 0x40), flash.substr(0, 0x40));
+  EXPECT_EQ(left_serial - '0', flash[0x40]);
 }
 
 }  // namespace

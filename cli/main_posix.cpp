@@ -8,12 +8,14 @@
 #include <cerrno>
 
 #include <atomic>
+#include <cstdlib>
 #include <iostream>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "cli/cli.h"
+#include "config/boards_file.h"
 #include "link/linux_port_io.h"
 
 namespace {
@@ -65,12 +67,17 @@ int main(int argc, char** argv) {
   env.err = &std::cerr;
   env.out_is_terminal = isatty(STDOUT_FILENO) == 1;
   env.err_is_terminal = isatty(STDERR_FILENO) == 1;
+  const char* term = std::getenv("TERM");
+  env.err_moves_cursor =
+      env.err_is_terminal && term != nullptr && std::string(term) != "dumb";
   env.hold_fine_clock = HoldFineClockResolution;
   env.clock = RealClockWithoutYields();
   env.interrupted = &interrupted;
   env.stop_signal = &stop_signal;
   env.open_real_port = OpenRealPort;
   env.can_find_ports = true;
+  env.boards_files =
+      BoardsFileCandidates(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"));
   // A signal makes the exit code 128 + its number (RunCli).
   const int code = RunCli(std::vector<std::string>(argv + 1, argv + argc), env);
   std::cout.flush();

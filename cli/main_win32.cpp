@@ -16,6 +16,7 @@
 
 #include "base/file.h"
 #include "cli/cli.h"
+#include "link/shared_port.h"
 #include "winio/port_library.h"
 
 namespace {
@@ -75,10 +76,18 @@ bool ToUtf8(const wchar_t* wide, std::string* utf8) {
   return true;
 }
 
-std::unique_ptr<PortIo> OpenRealPort(const BoardPorts&,
+// The port-access library serves the whole process: its driver makes the
+// accesses any thread asks for (InpOut's and WinIo's on 64-bit Windows), or
+// WinIo opens the ports to the whole process (32-bit Windows). It is
+// loaded once, its driver started and stopped once, and each board reaches
+// only its own ports through it.
+std::unique_ptr<PortIo> OpenRealPort(const BoardPorts& ports,
                                      const std::string& library,
                                      std::string* note) {
-  return LoadPortLibrary(ExecutableDirectory(), library, note);
+  static SharedPort shared([library](std::string* why) {
+    return LoadPortLibrary(ExecutableDirectory(), library, why);
+  });
+  return shared.ForBoard(ports, note);
 }
 
 }  // namespace

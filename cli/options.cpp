@@ -98,7 +98,7 @@ Exit codes:
 
 constexpr const char* kCommandNames[] = {
     "read",  "write",    "verify",   "erase", "signature", "blank-check",
-    "ports", "selftest", "checksum", "batch"};
+    "ports", "selftest", "checksum", "batch", "boards"};
 
 // The first word of `args` that is neither an option nor an option's value:
 // the command the user meant. Empty when there is none.
@@ -174,7 +174,7 @@ bool ParseCliOptions(const std::vector<std::string>& args, std::ostream& out,
   // Options of the program may follow the command as well.
   app.fallthrough();
 
-  std::string sim, config, rtl, epp, part, log, trace, trace_limit, format,
+  std::string sim, boards_file, config, rtl, epp, part, log, trace, trace_limit, format,
       wait, hold, library, expect_sum, expect_crc, serial, serial_file,
       serial_start, serial_step, on_fail, journal, count;
   app.add_option("--sim", sim,
@@ -182,6 +182,18 @@ bool ParseCliOptions(const std::vector<std::string>& args, std::ostream& out,
                  "in DIR (simchip.bin, simboard.ini), instead of real ports; "
                  "a folder, made when missing")
       ->type_name("DIR");
+  app.add_option("--boards", boards_file,
+                 "The boards file naming the boards (default: "
+                 "$XDG_CONFIG_HOME/tarnwick/boards.ini, else "
+                 "/etc/tarnwick/boards.ini)")
+      ->type_name("FILE");
+  app.add_option("--board", o->boards,
+                 "Drive the board NAME of the boards file, instead of --sim "
+                 "or the port options; repeat it, or give all, to drive "
+                 "several boards side by side")
+      ->type_name("NAME")
+      ->allow_extra_args(false)
+      ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
   app.add_option("--config", config,
                  "Read the two port addresses from FILE, a start.ini "
                  "(RTL8139ADDR=c000; EPPADDR=378;)")
@@ -318,6 +330,10 @@ bool ParseCliOptions(const std::vector<std::string>& args, std::ostream& out,
        "--prompt), then for it to be taken out; with serial numbers and a "
        "journal if asked",
        true},
+      {"boards",
+       "List the boards of the boards file: what each is, whether its card "
+       "and port are found (Linux), and which program holds it",
+       false},
   };
   static_assert(sizeof commands / sizeof commands[0] ==
                 sizeof kCommandNames / sizeof kCommandNames[0]);
@@ -372,7 +388,7 @@ bool ParseCliOptions(const std::vector<std::string>& args, std::ostream& out,
 
   // An option given with an empty value is a mistake, not an absence.
   for (const char* name :
-       {"--sim", "--config", "--rtl-base", "--epp-port", "--part", "--log",
+       {"--sim", "--boards", "--config", "--rtl-base", "--epp-port", "--part", "--log",
         "--trace", "--trace-limit", "--format", "--wait", "--hold",
         "--port-library", "--expect-sum", "--expect-crc", "--serial",
         "--serial-file", "--serial-start", "--serial-step", "--on-fail",
@@ -443,6 +459,7 @@ bool ParseCliOptions(const std::vector<std::string>& args, std::ostream& out,
                 "\"");
   }
   if (!sim.empty()) o->sim_dir = sim;
+  if (!boards_file.empty()) o->boards_file = boards_file;
   if (!config.empty()) o->config = config;
   if (!log.empty()) o->log = log;
   if (!trace.empty()) o->trace = trace;
@@ -531,6 +548,28 @@ bool ParseCliOptions(const std::vector<std::string>& args, std::ostream& out,
     if (given && !o->serial)
       return fail(std::string(name) + " goes with --serial ADDR,SIZE,FORMAT");
   }
+  // Named boards stand in for the other ways of naming a board.
+  if (!o->boards.empty() || o->command == "boards") {
+    for (const auto& [name, given] :
+         {std::pair<const char*, bool>{"--sim", !sim.empty()},
+          {"--config", !config.empty()},
+          {"--rtl-base", !rtl.empty()},
+          {"--epp-port", !epp.empty()}}) {
+      if (given)
+        return fail(std::string(name) + " does not go with " +
+                    (o->boards.empty() ? "boards" : "--board") +
+                    ": the boards file gives each board's ports or folder");
+    }
+  }
+  for (const std::string& name : o->boards) {
+    if (name.empty()) return fail("--board: the value is empty");
+  }
+  if (!o->boards.empty() &&
+      (o->command == "ports" || o->command == "checksum"))
+    return fail("--board does not go with " + o->command);
+  if (o->boards_file && o->boards.empty() && o->command != "boards")
+    return fail("--boards FILE goes with --board NAME, or the command "
+                "boards");
   if (o->force && o->command == "batch")
     return fail("--force does not go with batch: it never programs a chip "
                 "of another part, or of none it knows");

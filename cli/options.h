@@ -19,10 +19,15 @@ constexpr uint64_t kDefaultTraceLimit = uint64_t{1} << 30;
 // The command line as given.
 struct CliOptions {
   std::string command;  // read, write, verify, erase, signature, blank-check,
-                        // ports, selftest, checksum, batch
+                        // ports, selftest, checksum, batch, boards
   std::string file;     // read, write, verify, checksum, batch: the image
                         // file (UTF-8); "-" for standard input or output
   std::optional<std::string> sim_dir;
+  std::optional<std::string> boards_file;  // --boards
+  std::vector<std::string> boards;         // --board, as given ("all")
+  // The named board one run drives (set for each board by the run, from
+  // the boards file); empty when the command line names none.
+  std::string board;
   std::optional<std::string> config;
   std::optional<uint16_t> rtl_base;
   std::optional<uint16_t> epp_port;

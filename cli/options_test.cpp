@@ -62,6 +62,20 @@ TEST(OptionsTest, Sizes) {
   }
 }
 
+// --board repeated, before or after the command, each taking one name.
+TEST(OptionsTest, BoardsByName) {
+  std::ostringstream out, err;
+  CliOptions o;
+  int code = -1;
+  ASSERT_TRUE(ParseCliOptions({"--board", "a", "write", "--board", "all",
+                               "f.hex", "--boards", "b.ini"},
+                              out, err, &o, &code))
+      << err.str();
+  EXPECT_EQ((std::vector<std::string>{"a", "all"}), o.boards);
+  EXPECT_EQ("f.hex", o.file);
+  EXPECT_EQ("b.ini", o.boards_file.value_or(""));
+}
+
 // Every refused command line is told on standard error under the program's
 // name, CLI11's own refusals too, with exit code 2.
 TEST(OptionsTest, RefusalsAreToldByName) {
@@ -97,6 +111,13 @@ TEST(OptionsTest, RefusalsAreToldByName) {
        "tarnwick: --expect-crc: expected"},
       {{"erase", "--expect-crc", "1"}, "tarnwick: --expect-crc goes with"},
       {{"read", "-", "--json"}, "tarnwick: read - with --json"},
+      {{"signature", "--board", "a", "--sim", "b"},
+       "tarnwick: --sim does not go with --board"},
+      {{"boards", "--epp-port", "378"},
+       "tarnwick: --epp-port does not go with boards"},
+      {{"ports", "--board", "a"}, "tarnwick: --board does not go with ports"},
+      {{"erase", "--boards", "b.ini"},
+       "tarnwick: --boards FILE goes with --board NAME"},
   };
   for (const auto& c : cases) {
     std::ostringstream out, err;

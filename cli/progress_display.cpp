@@ -7,7 +7,7 @@ namespace {
 // Redraws this often at most: lively to the eye, cheap for the chip's pace.
 constexpr uint64_t kRedrawUs = 200000;
 constexpr int kBarWidth = 24;
-constexpr size_t kLineWidth = 79;  // "\r" and 78 columns
+constexpr size_t kLineWidth = 78;  // columns
 
 std::string MinutesSeconds(double seconds) {
   const unsigned s = static_cast<unsigned>(seconds + 0.5);
@@ -33,11 +33,12 @@ const char* StageWord(Stage stage) {
 }
 
 ProgressDisplay::ProgressDisplay(std::ostream& err, Clock* clock,
-                                 bool terminal, bool quiet)
+                                 bool terminal, bool quiet, StatusLine* status)
     : err_(err),
       clock_(clock),
       terminal_(terminal),
       quiet_(quiet),
+      status_(status),
       start_us_(clock->NowUs()) {}
 
 void ProgressDisplay::Update(const Progress& progress) {
@@ -61,7 +62,7 @@ void ProgressDisplay::Draw(const Progress& p, uint64_t now_us) {
   const int filled =
       p.total == 0 ? kBarWidth
                    : static_cast<int>(uint64_t{p.done} * kBarWidth / p.total);
-  std::string line = Format("\r%-11s %04X [%s%s] %3u%%", StageWord(p.stage),
+  std::string line = Format("%-11s %04X [%s%s] %3u%%", StageWord(p.stage),
                             p.address, std::string(filled, '#').c_str(),
                             std::string(kBarWidth - filled, '.').c_str(),
                             p.total == 0 ? 100u : p.done * 100u / p.total);
@@ -69,16 +70,17 @@ void ProgressDisplay::Draw(const Progress& p, uint64_t now_us) {
     line += Format("  %5.0f B/s  %s left", rate,
                    MinutesSeconds((p.total - p.done) / rate).c_str());
   }
+  if (status_ != nullptr) return status_->Show(line);
   // Blanks rather than an escape sequence clear what a longer line left:
   // older Windows consoles show escape sequences as text.
   if (line.size() < kLineWidth) line.resize(kLineWidth, ' ');
-  err_ << line << std::flush;
+  err_ << '\r' << line << std::flush;
 }
 
 void ProgressDisplay::Finish(const std::string& command) {
   if (quiet_) return;
   if (terminal_) {
-    if (drawn_) err_ << "\n" << std::flush;
+    if (drawn_ && status_ == nullptr) err_ << "\n" << std::flush;
     drawn_ = false;
     return;
   }

@@ -6,6 +6,7 @@
 #include <ostream>
 #include <string>
 
+#include "cli/board_lines.h"
 #include "cli/cli.h"
 #include "cli/events.h"
 
@@ -15,26 +16,41 @@
 // "start" first (held back until the first other event, so that the run
 // can add to it), "summary" last. Each fact a run tells is told here once,
 // in words and as its event.
+//
+// A run of several boards gives each board a report of its own, used by
+// the board's thread: its events carry the board's name and go into the
+// run's stream, its words go to its lines, and its summary is its own, for
+// the run to combine.
 class RunReport {
  public:
   RunReport(CliEnv& env, bool json);
+  // The report of the board `board` of `run`: its words go to the lines
+  // `lines` keeps for the board numbered `index` (the run's own streams
+  // when `lines` is null: a run's only board).
+  RunReport(RunReport& run, std::string board, BoardLines* lines,
+            size_t index);
 
   bool json() const { return events_ != nullptr; }
   // Results and summaries.
-  std::ostream& Out() { return json() ? *env_.err : *env_.out; }
+  std::ostream& Out() { return json() ? *err_ : *out_; }
   // Progress, warnings and errors.
-  std::ostream& Err() { return *env_.err; }
-  // The events, for runs that write them from their own threads; null
-  // without --json.
-  EventStream* events() { return events_.get(); }
+  std::ostream& Err() { return *err_; }
+  // Whether progress is drawn in place on a terminal: on the run's own
+  // standard error when it is one, or on the board's status line.
+  bool err_is_terminal() const { return terminal_; }
+  // The board's line redrawn in place on a terminal, for a board of
+  // several; null otherwise.
+  StatusLine* status() { return status_; }
+  // Rings the terminal's bell.
+  void Bell();
 
   // The "start" event's members; they may be added to until another event
-  // is written.
+  // is written. A board's report keeps its own, unwritten.
   EventFields& start() { return start_; }
 
   // Writes the event `name` (after "start"), of the board named `board`
-  // when the run names its boards; nothing without --json. Any thread may
-  // call it.
+  // (a board's report: its own) when the run names its boards; nothing
+  // without --json. Any thread may call it.
   void Event(const char* name, const EventFields& fields,
              const std::string& board = "");
 
@@ -56,8 +72,15 @@ class RunReport {
  private:
   void WriteStart();
 
-  CliEnv& env_;
-  std::unique_ptr<EventStream> events_;
+  RunReport* const run_ = nullptr;  // a board's: the run's report
+  const std::string board_;
+  std::ostream* out_;
+  std::ostream* err_;
+  StatusLine* status_ = nullptr;
+  BoardLines* lines_ = nullptr;
+  bool terminal_;
+  std::unique_ptr<EventStream> own_events_;
+  EventStream* events_ = nullptr;
   std::mutex start_mutex_;
   EventFields start_ = EventFields::object();
   bool started_ = false;

@@ -25,6 +25,16 @@ struct BoardPorts {
   uint16_t Card(uint16_t offset) const {
     return static_cast<uint16_t>(rtl_base + offset);
   }
+
+  // Whether the `count` ports from `port` on are all the board's own: the
+  // card's flash register (its four ports from kFlashRegister) or the
+  // parallel port's data register.
+  bool Holds(uint16_t port, uint32_t count) const {
+    const uint32_t card = Card(kFlashRegister);
+    const uint32_t last = uint32_t{port} + count - 1;
+    return (port >= card && last <= card + kDataByte - kFlashRegister) ||
+           (count == 1 && port == epp_port);
+  }
 };
 
 #endif  // TARNWICK_LINK_BOARD_PORTS_H_

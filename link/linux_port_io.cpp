@@ -49,27 +49,20 @@ void LinuxPortIo::Close() {
   held_ = false;
 }
 
-bool LinuxPortIo::Mine(uint16_t port, uint32_t count) const {
-  const uint32_t card = ports_.Card(kFlashRegister);
-  const uint32_t last = uint32_t{port} + count - 1;
-  return (port >= card && last < card + kCardPorts) ||
-         (count == 1 && port == ports_.epp_port);
-}
-
 bool LinuxPortIo::Write8(uint16_t port, uint8_t value) {
-  if (!held_ || !Mine(port, 1)) return false;
+  if (!held_ || !ports_.Holds(port, 1)) return false;
   instructions_->OutByte(port, value);
   return true;
 }
 
 bool LinuxPortIo::Write32(uint16_t port, uint32_t value) {
-  if (!held_ || !Mine(port, 4)) return false;
+  if (!held_ || !ports_.Holds(port, 4)) return false;
   instructions_->OutLong(port, value);
   return true;
 }
 
 bool LinuxPortIo::Read8(uint16_t port, uint8_t* value) {
-  if (!held_ || !Mine(port, 1)) return false;
+  if (!held_ || !ports_.Holds(port, 1)) return false;
   *value = instructions_->InByte(port);
   return true;
 }

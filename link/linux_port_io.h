@@ -68,9 +68,6 @@ class LinuxPortIo : public PortIo {
   std::string WhyRefused() const override { return refusal_; }
 
  private:
-  // Whether `count` ports from `port` on are all the board's.
-  bool Mine(uint16_t port, uint32_t count) const;
-
   PortInstructions* instructions_;
   BoardPorts ports_;
   FilePath root_;

@@ -82,6 +82,9 @@ struct BatchSummary {
   double yield = 0;           // passed / (passed + failed); 0 for none
   double chips_per_hour = 0;  // passed and failed ones, from the first
                               // chip's detection to the last result
+  // Those two moments, on the run's clock (for runs that combine boards).
+  uint64_t first_chip_us = 0;
+  uint64_t last_result_us = 0;
   std::optional<uint64_t> next_serial;  // what the serial file holds now
   double seconds = 0;                   // the whole run
 };

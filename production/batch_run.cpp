@@ -111,6 +111,8 @@ BatchSummary Run::Go() {
   const BatchCounts& c = summary_.counts;
   const uint32_t programmed = c.passed + c.failed;
   summary_.yield = programmed == 0 ? 0 : double(c.passed) / programmed;
+  summary_.first_chip_us = first_seen_us_;
+  summary_.last_result_us = last_result_us_;
   const double busy = Seconds(last_result_us_ - first_seen_us_);
   summary_.chips_per_hour =
       programmed == 0 || busy <= 0 ? 0 : programmed * 3600.0 / busy;
