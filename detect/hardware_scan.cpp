@@ -1,5 +1,7 @@
 #include "detect/hardware_scan.h"
 
+#include <algorithm>
+
 #include "base/format.h"
 
 namespace {
@@ -86,6 +88,32 @@ std::string FormatHardwareScan(const HardwareScan& scan) {
         unsigned{rtl_base}, unsigned{epp_port});
   } else {
     text += "No start.ini to suggest: " + why + ".\n";
+  }
+  text += SuggestBoardsFile(scan);
+  return text;
+}
+
+std::string SuggestBoardsFile(const HardwareScan& scan) {
+  std::vector<uint16_t> cards;
+  for (const NetworkCard& card : scan.cards) {
+    if (card.io_base) cards.push_back(*card.io_base);
+  }
+  const size_t boards = std::min(cards.size(), scan.ports.size());
+  if (boards == 0 || (cards.size() < 2 && scan.ports.size() < 2)) return "";
+  std::string text =
+      "# A boards file to start from. tarnwick cannot see which card a "
+      "port is wired\n# with: pair them as your boards are, and name them. "
+      "Give it with --boards\n# FILE, or keep it as "
+      "~/.config/tarnwick/boards.ini.\n";
+  for (size_t n = 0; n < boards; ++n) {
+    text += Format("[board%u]\nrtl-base = %x\nepp-port = %x\n",
+                   static_cast<unsigned>(n + 1), unsigned{cards[n]},
+                   unsigned{scan.ports[n].data_register});
+  }
+  if (cards.size() != scan.ports.size()) {
+    text += Format("# %s and %s: a board needs one of each.\n",
+                   Count(cards.size(), "usable RTL8139 card").c_str(),
+                   Count(scan.ports.size(), "parallel port").c_str());
   }
   return text;
 }

@@ -32,6 +32,13 @@ bool ChoosePorts(const HardwareScan& scan, uint16_t* rtl_base,
 // I/O base) and parallel ports (name, data register) found, the problems,
 // and the start.ini that selects the pair ChoosePorts chooses, or why
 // there is none. Numbers are lower-case hexadecimal.
+// With several usable cards or parallel ports, it ends with
+// SuggestBoardsFile's.
 std::string FormatHardwareScan(const HardwareScan& scan);
+
+// A boards file naming a board ("board1", ...) for each usable card paired
+// with the parallel port of its rank, saying that the pairing is the
+// user's; empty unless there are several cards or ports, and one of each.
+std::string SuggestBoardsFile(const HardwareScan& scan);
 
 #endif  // TARNWICK_DETECT_HARDWARE_SCAN_H_

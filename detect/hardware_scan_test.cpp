@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "config/boards_file.h"
 #include "testing/fake_system.h"
 
 namespace {
@@ -35,8 +36,23 @@ TEST(HardwareScanTest, FindsCardsAndPortsButChoosesOnlyOneOfEach) {
             "  parport1  data register e400\n"
             "No start.ini to suggest: 2 RTL8139 cards found; choose one with "
             "--rtl-base; 2 parallel ports found; choose one with "
-            "--epp-port.\n",
+            "--epp-port.\n"
+            "# A boards file to start from. tarnwick cannot see which card "
+            "a port is wired\n# with: pair them as your boards are, and name "
+            "them. Give it with --boards\n# FILE, or keep it as "
+            "~/.config/tarnwick/boards.ini.\n"
+            "[board1]\nrtl-base = e800\nepp-port = 378\n"
+            "[board2]\nrtl-base = e000\nepp-port = e400\n",
             FormatHardwareScan(ScanHardware(fake.root)));
+  // What it suggests is a boards file as tarnwick reads it.
+  std::vector<NamedBoard> boards;
+  std::string error;
+  ASSERT_TRUE(ParseBoardsFile(SuggestBoardsFile(ScanHardware(fake.root)),
+                              fake.root, &boards, &error))
+      << error;
+  ASSERT_EQ(2u, boards.size());
+  EXPECT_EQ(0xE000, boards[1].ports.rtl_base);
+  EXPECT_EQ(0xE400, boards[1].ports.epp_port);
 
   const std::filesystem::path devices = fake.root / "sys/bus/pci/devices";
   std::filesystem::remove_all(devices / "0000:00:03.0");
@@ -47,6 +63,7 @@ TEST(HardwareScanTest, FindsCardsAndPortsButChoosesOnlyOneOfEach) {
       ChoosePorts(ScanHardware(fake.root), &rtl_base, &epp_port, &why));
   EXPECT_EQ(0xE000, rtl_base);
   EXPECT_EQ(0x378, epp_port);
+  EXPECT_EQ("", SuggestBoardsFile(ScanHardware(fake.root))) << "one of each";
 }
 
 }  // namespace
