@@ -6,10 +6,12 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <climits>
+#include <chrono>
+#include <condition_variable>
 #include <cstdio>
 #include <functional>
 #include <map>
+#include <mutex>
 #include <sstream>
 #include <string>
 #include <utility>
@@ -95,6 +97,46 @@ class CliTest : public ::testing::Test {
   std::istream* input_ = nullptr;
   // Real ports, when set: the port access to the board at the ports given.
   std::function<std::unique_ptr<PortIo>(const BoardPorts&)> real_port_;
+
+  // The boards file b.ini naming two boards on real ports, left (C000, 378)
+  // and right (E000, 278), simulated in sim_boards_ (by card) with a chip
+  // each; every access asks `pass` (the card, its accesses before this one)
+  // first, and is refused when it says no.
+  void TwoBoardsOnPorts(std::function<bool(uint16_t, int)> pass) {
+    Spill(dir_ / "b.ini", "[left]\nrtl-base = C000\nepp-port = 378\n"
+                          "[right]\nrtl-base = E000\nepp-port = 278\n");
+    struct Card : PortIo {
+      SimBoard* board;
+      std::function<bool()> pass;
+      bool Open() override { return board->Open(); }
+      void Close() override { board->Close(); }
+      bool Write8(uint16_t p, uint8_t v) override {
+        return pass() && board->Write8(p, v);
+      }
+      bool Write32(uint16_t p, uint32_t v) override {
+        return pass() && board->Write32(p, v);
+      }
+      bool Read8(uint16_t p, uint8_t* v) override {
+        return pass() && board->Read8(p, v);
+      }
+    };
+    for (const auto& [rtl, epp] :
+         {std::pair<uint16_t, uint16_t>{0xC000, 0x378}, {0xE000, 0x278}}) {
+      BoardSettings settings;
+      settings.rtl_base = rtl;
+      settings.epp_port = epp;
+      sim_boards_[rtl] = std::make_unique<SimBoard>(&clock_, settings);
+    }
+    real_port_ = [this, pass](const BoardPorts& ports) {
+      auto card = std::make_unique<Card>();
+      card->board = sim_boards_.at(ports.rtl_base).get();
+      card->pass = [pass, rtl = ports.rtl_base, n = 0]() mutable {
+        return pass(rtl, n++);
+      };
+      return std::unique_ptr<PortIo>(std::move(card));
+    };
+  }
+  std::map<uint16_t, std::unique_ptr<SimBoard>> sim_boards_;
 };
 
 // Each command's words and exit code on boards of each kind; every row
@@ -608,39 +650,9 @@ TEST_F(CliTest, NamedBoardsRefused) {
 // answering mid-chip (port access refused) ends its own run, saying why;
 // the other goes on.
 TEST_F(CliTest, ABoardWhosePortsFailEndsItsRunAlone) {
-  Spill(dir_ / "b.ini", "[left]\nrtl-base = C000\nepp-port = 378\n"
-                        "[right]\nrtl-base = E000\nepp-port = 278\n");
   Spill(dir_ / "fw.bin", Pattern(64));
-  std::map<uint16_t, std::unique_ptr<SimBoard>> boards;
-  for (const auto& [rtl, epp] : {std::pair<uint16_t, uint16_t>{0xC000, 0x378},
-                                 {0xE000, 0x278}}) {
-    BoardSettings settings;
-    settings.rtl_base = rtl;
-    settings.epp_port = epp;
-    boards[rtl] = std::make_unique<SimBoard>(&clock_, settings);
-  }
   // The card at E000 refuses every access past its 300th.
-  struct Card : PortIo {
-    SimBoard* board;
-    int left;
-    bool Open() override { return board->Open(); }
-    void Close() override { board->Close(); }
-    bool Write8(uint16_t p, uint8_t v) override {
-      return --left >= 0 && board->Write8(p, v);
-    }
-    bool Write32(uint16_t p, uint32_t v) override {
-      return --left >= 0 && board->Write32(p, v);
-    }
-    bool Read8(uint16_t p, uint8_t* v) override {
-      return --left >= 0 && board->Read8(p, v);
-    }
-  };
-  real_port_ = [&](const BoardPorts& ports) -> std::unique_ptr<PortIo> {
-    auto card = std::make_unique<Card>();
-    card->board = boards.at(ports.rtl_base).get();
-    card->left = ports.rtl_base == 0xE000 ? 300 : INT_MAX;
-    return card;
-  };
+  TwoBoardsOnPorts([](uint16_t rtl, int n) { return rtl != 0xE000 || n < 300; });
   const Result r = Run(
       {"--boards", P("b.ini"), "--board", "all", "batch", P("fw.bin"),
        "--serial", "40,2,le", "--serial-file", P("s.txt"), "--serial-start",
@@ -667,10 +679,51 @@ TEST_F(CliTest, ABoardWhosePortsFailEndsItsRunAlone) {
   EXPECT_EQ(15, left_serial - '0' + right_serial - '0');  // 7 and 8
   EXPECT_NE(std::string::npos, journal.find(",pass,", left));
   EXPECT_NE(std::string::npos, journal.find(",fail,", right));
-  const std::vector<uint8_t> chip = boards.at(0xC000)->Flash();
+  const std::vector<uint8_t> chip = sim_boards_.at(0xC000)->Flash();
   const std::string flash(chip.begin(), chip.begin() + 0x42);
   EXPECT_EQ(Pattern(64).substr(0, 0x40), flash.substr(0, 0x40));
   EXPECT_EQ(left_serial - '0', flash[0x40]);
+}
+
+// Ctrl-C mid-chip ends every board at its next address: each board's chip
+// journaled as stopped and its words said, the totals of the run written.
+TEST_F(CliTest, CtrlCEndsEveryBoard) {
+  Spill(dir_ / "fw.bin", Pattern(4096));
+  // Each board waits at its 30000th access, well into programming, for the
+  // other to reach its own; then Ctrl-C.
+  std::mutex mutex;
+  std::condition_variable both;
+  int arrived = 0;
+  TwoBoardsOnPorts([&](uint16_t, int n) {
+    if (n != 30000) return true;
+    std::unique_lock<std::mutex> hold(mutex);
+    if (++arrived == 2) {
+      clock_.interrupted = true;
+      both.notify_all();
+    }
+    both.wait_for(hold, std::chrono::minutes(2), [&] { return arrived == 2; });
+    return true;
+  });
+  const Result r = Run({"--boards", P("b.ini"), "--board", "all", "batch",
+                        P("fw.bin"), "--journal", P("j.csv"), "--no-bell"},
+                       false);
+  EXPECT_EQ(130, r.code) << r.err;
+  const std::string journal = Slurp(dir_ / "j.csv");
+  for (const char* board : {"left", "right"}) {
+    const std::string line = "," + std::string(board) + ",1,1E 51 FF,";
+    const size_t at = journal.find(line);
+    ASSERT_NE(std::string::npos, at) << journal;
+    EXPECT_NE(std::string::npos,
+              journal.substr(at, journal.find('\n', at) - at)
+                  .find(",stopped,")) << journal;
+    EXPECT_NE(std::string::npos,
+              r.out.find(std::string(board) + ": chip 1: STOPPED")) << r.out;
+  }
+  EXPECT_NE(std::string::npos,
+            r.out.find("batch on 2 boards: 0 passed, 0 failed, 2 stopped"))
+      << r.out;
+  EXPECT_NE(std::string::npos,
+            r.out.find("boards: left exit 130, right exit 130"));
 }
 
 }  // namespace

@@ -15,7 +15,7 @@
 struct InterruptingClock : VirtualClock {
   uint64_t interrupt_at_us = UINT64_MAX;
   uint64_t interrupt_at_call = UINT64_MAX;
-  uint64_t calls = 0;
+  std::atomic<uint64_t> calls{0};  // boards' threads share the clock
   uint64_t then_at_us = UINT64_MAX;
   std::function<void()> then;
   std::atomic<bool> interrupted{false};

@@ -27,13 +27,16 @@ def take_chip(board, to):
 
 class Batch:
     """`tarnwick --sim BOARD --json batch ARGS...`, its standard error in
-    `err`. Every line of its standard output is kept in `lines`."""
+    `err`; BOARD may instead be a list of options naming the boards
+    (["--boards", FILE, "--board", NAME, ...]). Every line of its standard
+    output is kept in `lines`."""
 
     def __init__(self, binary, board, args, err, stdin=subprocess.DEVNULL,
                  command="batch"):
         self._err = open(err, "wb")
+        target = ["--sim", board] if isinstance(board, str) else list(board)
         self.proc = subprocess.Popen(
-            [binary, "--sim", board, "--json", command] + list(args),
+            [binary] + target + ["--json", command] + list(args),
             stdin=stdin, stdout=subprocess.PIPE, stderr=self._err)
         self.lines = []
         self._queue = queue.Queue()
