@@ -54,7 +54,7 @@ def run(binary, d, boards, chips):
     serials, last, failed = [], first, 0
     while True:
         e = batch.next()
-        if e is None:
+        if e["event"] == "summary":
             break
         board = os.path.join(folder, e.get("board", ""))
         if e["event"] == "result":

@@ -98,13 +98,21 @@ class CliTest : public ::testing::Test {
   // Real ports, when set: the port access to the board at the ports given.
   std::function<std::unique_ptr<PortIo>(const BoardPorts&)> real_port_;
 
-  // The boards file b.ini naming two boards on real ports, left (C000, 378)
-  // and right (E000, 278), simulated in sim_boards_ (by card) with a chip
-  // each; every access asks `pass` (the card, its accesses before this one)
-  // first, and is refused when it says no.
+  // Ports of this run only, so that two runs at once take no one lock.
+  const uint16_t left_rtl_ = 0xC000 - getpid() % 64 * 0x100;
+  const uint16_t right_rtl_ = 0xE000 - getpid() % 64 * 0x100;
+  const uint16_t left_epp_ = 0x378 + getpid() % 64 * 0x10;
+  const uint16_t right_epp_ = left_epp_ - 0x100;
+
+  // The boards file b.ini naming two boards on real ports, left and right,
+  // simulated in sim_boards_ (by card) with a chip each; every access asks
+  // `pass` (the card, its accesses before this one) first, and is refused
+  // when it says no.
   void TwoBoardsOnPorts(std::function<bool(uint16_t, int)> pass) {
-    Spill(dir_ / "b.ini", "[left]\nrtl-base = C000\nepp-port = 378\n"
-                          "[right]\nrtl-base = E000\nepp-port = 278\n");
+    Spill(dir_ / "b.ini",
+          Format("[left]\nrtl-base = %X\nepp-port = %X\n"
+                 "[right]\nrtl-base = %X\nepp-port = %X\n",
+                 left_rtl_, left_epp_, right_rtl_, right_epp_));
     struct Card : PortIo {
       SimBoard* board;
       std::function<bool()> pass;
@@ -121,7 +129,8 @@ class CliTest : public ::testing::Test {
       }
     };
     for (const auto& [rtl, epp] :
-         {std::pair<uint16_t, uint16_t>{0xC000, 0x378}, {0xE000, 0x278}}) {
+         {std::pair<uint16_t, uint16_t>{left_rtl_, left_epp_},
+          {right_rtl_, right_epp_}}) {
       BoardSettings settings;
       settings.rtl_base = rtl;
       settings.epp_port = epp;
@@ -651,8 +660,9 @@ TEST_F(CliTest, NamedBoardsRefused) {
 // the other goes on.
 TEST_F(CliTest, ABoardWhosePortsFailEndsItsRunAlone) {
   Spill(dir_ / "fw.bin", Pattern(64));
-  // The card at E000 refuses every access past its 300th.
-  TwoBoardsOnPorts([](uint16_t rtl, int n) { return rtl != 0xE000 || n < 300; });
+  // The right board's card refuses every access past its 300th.
+  TwoBoardsOnPorts(
+      [this](uint16_t rtl, int n) { return rtl != right_rtl_ || n < 300; });
   const Result r = Run(
       {"--boards", P("b.ini"), "--board", "all", "batch", P("fw.bin"),
        "--serial", "40,2,le", "--serial-file", P("s.txt"), "--serial-start",
@@ -679,7 +689,7 @@ TEST_F(CliTest, ABoardWhosePortsFailEndsItsRunAlone) {
   EXPECT_EQ(15, left_serial - '0' + right_serial - '0');  // 7 and 8
   EXPECT_NE(std::string::npos, journal.find(",pass,", left));
   EXPECT_NE(std::string::npos, journal.find(",fail,", right));
-  const std::vector<uint8_t> chip = sim_boards_.at(0xC000)->Flash();
+  const std::vector<uint8_t> chip = sim_boards_.at(left_rtl_)->Flash();
   const std::string flash(chip.begin(), chip.begin() + 0x42);
   EXPECT_EQ(Pattern(64).substr(0, 0x40), flash.substr(0, 0x40));
   EXPECT_EQ(left_serial - '0', flash[0x40]);
@@ -724,6 +734,33 @@ TEST_F(CliTest, CtrlCEndsEveryBoard) {
       << r.out;
   EXPECT_NE(std::string::npos,
             r.out.find("boards: left exit 130, right exit 130"));
+}
+
+// boards: each board, whether its card and port are in the system's files,
+// and who holds it, asked without taking it.
+TEST_F(CliTest, BoardsSaysWhatEachIsAndWhoHoldsIt) {
+  TwoBoardsOnPorts([](uint16_t, int) { return true; });
+  system_.AddPciDevice("0000:02:01.0", 0x10EC, 0x8139,
+                       Rtl8139Resources(left_rtl_));
+  Spill(system_.root / "proc/ioports",
+        Format("%04x-%04x : parport0\n", left_epp_, left_epp_ + 2));
+  std::string why;
+  const auto held = BoardLock::Acquire(
+      BoardLock::ResourcesOfPorts(right_rtl_, right_epp_), &clock_, 0,
+      nullptr, &why);
+  ASSERT_NE(nullptr, held) << why;
+  const Result r = Run({"--boards", P("b.ini"), "boards"}, false);
+  EXPECT_EQ(0, r.code) << r.err;
+  EXPECT_EQ(Format("Boards of %s:\n"
+                   "  left   RTL8139 at %X, parallel port at %X; card found "
+                   "(0000:02:01.0), port found (parport0); free\n"
+                   "  right  RTL8139 at %X, parallel port at %X; no card "
+                   "there, no parallel port there; held: process %d (%s) "
+                   "holds the board\n",
+                   P("b.ini").c_str(), left_rtl_, left_epp_, right_rtl_,
+                   right_epp_, getpid(), BoardLock::ThisProcess().c_str()),
+            r.out);
+  EXPECT_EQ("", io_.log) << "no port touched";
 }
 
 }  // namespace

@@ -51,6 +51,21 @@ is a new file, so another hard link keeps the old bytes.
 Only one program drives a board at a time: another one that holds it makes
 tarnwick stop at once (exit 3), or wait with --wait.
 
+Named boards: a boards file (--boards FILE, else
+$XDG_CONFIG_HOME/tarnwick/boards.ini, else /etc/tarnwick/boards.ini) has a
+section a board, [name], with rtl-base and epp-port (hexadecimal) or sim =
+FOLDER; --board NAME then drives it with any command, in place of --sim,
+--config and the port options. Several --board, or --board all, drive the
+boards side by side, each on a thread of its own: batch shares the serial
+file and the journal (each line names its board; --count is each board's);
+write, verify, erase and read do one chip a board, read with {board} in its
+file name, as --trace and --log. Each line starts with its board's name;
+JSON events carry "board". A board refused or failing ends only its own
+run; the exit code is the largest of the boards'. "tarnwick boards" lists
+them, whether their card and port are found, and who holds them. No boards
+file, a name it lacks, an error in it (its line), or two boards sharing a
+card or a port: exit 2.
+
 Options may stand before or after the command.
 
 Examples:
@@ -71,6 +86,9 @@ Examples:
       --serial-start 1000 --journal chips.csv --count 40
                                         40 chips, numbered from 1000
   tarnwick --json write fw.hex          events for a program to read
+  tarnwick batch fw.hex --board all --journal chips.csv
+                                        every board of the boards file
+  tarnwick read 'chip-{board}.bin' --board left --board right
 
 Without --sim, --config or the port flags, tarnwick on Linux uses the one
 RTL8139 card and the one parallel port the system lists (see `ports`), and
@@ -91,6 +109,7 @@ Exit codes:
        --prompt) and no chip failed, 1 when a chip failed, 2 also when its
        journal or serial file could not be written or its serial numbers
        ran out, 3 as above
+  several boards: the largest of the boards' exit codes
   129, 130, 131, 141, 143
        stopped by a signal (hang-up, Ctrl-C, quit, broken pipe,
        termination) at the next address: 128 + the signal's number; the
@@ -313,7 +332,8 @@ bool ParseCliOptions(const std::vector<std::string>& args, std::ostream& out,
       {"blank-check", "Check that every byte of the chip is FF", false},
       {"ports",
        "List the RTL8139 cards and parallel ports the system has, and the "
-       "start.ini that selects them (Linux)",
+       "start.ini that selects them, or with several a boards file to start "
+       "from (Linux)",
        false},
       {"selftest",
        "With an empty socket: hold every line the program drives, one at a "

@@ -143,6 +143,7 @@ check_has "man tarnwick: version" "$man_page" "tarnwick $version"
 completion=$(in_root '
   . /usr/share/bash-completion/completions/tarnwick
   mkdir -p /tmp/c/boards && cd /tmp/c && : >firmware.hex
+  printf "[left]\nsim = l\n [right] \nsim = r\n" >b.ini
   complete_words() {
     COMP_WORDS=("$@"); COMP_CWORD=$(($# - 1)); COMPREPLY=()
     _tarnwick; echo "$* -> ${COMPREPLY[*]}"
@@ -152,13 +153,15 @@ completion=$(in_root '
   complete_words tarnwick --sim boards signature --q
   complete_words tarnwick --part 89
   complete_words tarnwick write fi
-  complete_words tarnwick --sim b' 2>&1)
+  complete_words tarnwick --sim b
+  complete_words tarnwick --boards b.ini --board ""' 2>&1)
 check "completion" "$completion" "complete -F _tarnwick tarnwick
 tarnwick wr -> write
 tarnwick --sim boards signature --q -> --quiet
 tarnwick --part 89 -> 89c51 89c52
 tarnwick write fi -> firmware.hex
-tarnwick --sim b -> boards"
+tarnwick --sim b -> boards
+tarnwick --boards b.ini --board  -> all left right"
 
 in_root 'rm -rf /tmp/board /tmp/c'
 if in_root 'dpkg -r tarnwick && dpkg -P tarnwick' >"$work/dpkg-remove.log" 2>&1; then
