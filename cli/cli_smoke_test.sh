@@ -43,14 +43,18 @@ check "verify" "$out" "verify: 4096 bytes compared, 0 differ"
 
 # One program per board, through Windows' named mutex: while one writes
 # (4 KB of zeros, about 13 s), a second is turned away naming the holder,
-# and a third waits for it.
+# and a third waits for it. The second tries until it finds the board held
+# (before that it finds it free, and the first waits for it if need be), or
+# until the first has ended.
 head -c 4096 /dev/zero > zeros.bin
 wine_run 1252 120 ./tarnwick-cli.exe --sim board write zeros.bin -q \
-  >first.txt 2>&1 &
+  --wait 60 >first.txt 2>&1 &
 first=$!
-sleep 4
-out=$(wine_run 1252 60 ./tarnwick-cli.exe --sim board signature 2>&1 |
-  tr -d '\r')
+out=""
+while [[ $out != *"the board is busy"* ]] && kill -0 "$first" 2>/dev/null; do
+  out=$(wine_run 1252 60 ./tarnwick-cli.exe --sim board signature 2>&1 |
+    tr -d '\r')
+done
 check "a second program on a held board" \
   "$(echo "$out" | grep -c 'the board is busy: process [0-9]* (.*tarnwick-cli')" 1
 out=$(wine_run 1252 120 ./tarnwick-cli.exe --sim board verify zeros.bin \
