@@ -1,6 +1,7 @@
 #include "e2e/driver.h"
 
 #include <cstdio>
+#include <cwchar>
 
 namespace {
 
@@ -50,7 +51,18 @@ HWND FileNameBox(HWND dialog) {
   return edit;
 }
 
+// TARNWICK_WINE_TIME_SCALE, or 1.
+DWORD TimeScale() {
+  wchar_t text[16] = {0};
+  const DWORD n =
+      GetEnvironmentVariableW(L"TARNWICK_WINE_TIME_SCALE", text, 16);
+  const long scale = n > 0 && n < 16 ? std::wcstol(text, nullptr, 10) : 1;
+  return scale > 0 ? static_cast<DWORD>(scale) : 1;
+}
+
 }  // namespace
+
+const DWORD kWaitMs = 60000 * TimeScale();
 
 bool WaitUntil(const std::function<bool()>& done, DWORD timeout_ms) {
   const DWORD start = GetTickCount();
@@ -169,6 +181,10 @@ bool AnswerFileDialog(HWND dialog, const std::wstring& name) {
 }
 
 bool SaveWindowBitmap(HWND window, const std::wstring& path) {
+  // Painted now, by the window's own thread: the call returns once it has.
+  RedrawWindow(
+      window, nullptr, nullptr,
+      RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
   RECT r;
   if (!GetWindowRect(window, &r)) return false;
   const int width = r.right - r.left;

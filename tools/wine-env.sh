@@ -17,7 +17,8 @@
 #   wine_env_display_ok       true when an X server answers on $DISPLAY
 #   wine_env_screenshot FILE  PNG of the whole X screen
 #
-# Every wait is bounded. Safe to source from scripts running with
+# Every wait is bounded; TARNWICK_WINE_TIME_SCALE (default 1) multiplies
+# the bounds, wine_run's included. Safe to source from scripts running with
 # `set -euo pipefail`. Needs what tools/install-deps.sh installs, the
 # zh_CN.UTF-8 and en_US.UTF-8 locales included.
 #
@@ -229,7 +230,7 @@ _wine_env_locales_ok() {
 # wine32 is present now but the prefix lacks its 32-bit system files. Its
 # font replacements draw 宋体/SimSun (and relatives) with WenQuanYi Micro
 # Hei; without them Chinese text shows as empty boxes. Takes about 20 s when
-# it makes one (4-5 minutes under software emulation in the test virtual
+# it makes one (5-7 minutes under software emulation in the test virtual
 # machine, tools/vm.sh).
 _wine_env_prefix() {
   local dir=$WINEPREFIX start=$SECONDS font
@@ -259,8 +260,6 @@ _wine_env_prefix() {
       printf '"%s"="WenQuanYi Micro Hei"\r\n' "$font"
     done
   } | { printf '\xff\xfe'; iconv -f UTF-8 -t UTF-16LE; } >"$reg"
-  # A 32-bit and 64-bit prefix: about 20 s here, 2-7 minutes under the
-  # test virtual machine's software emulation.
   if ! { _wine_env_step "making the prefix: wineboot -i" 600 \
     "${WINE_ENV_WINE[@]}" wineboot -i &&
     _wine_env_step "making the prefix: waiting for its processes to end" 120 \
@@ -278,7 +277,8 @@ _wine_env_prefix() {
 
 # True when an X server answers on $DISPLAY.
 wine_env_display_ok() {
-  [ -n "${DISPLAY:-}" ] && timeout 5 xdpyinfo >/dev/null 2>&1 </dev/null
+  [ -n "${DISPLAY:-}" ] &&
+    timeout "$(_wine_env_secs 5)" xdpyinfo >/dev/null 2>&1 </dev/null
 }
 
 # Uses $DISPLAY when an X server answers there; otherwise starts Xvfb on a
@@ -287,7 +287,7 @@ wine_env_display_ok() {
 # and exports DISPLAY.
 _wine_env_display_start() {
   wine_env_display_ok && return 0
-  local base=$WINE_ENV_DIR/xvfb deadline=$((SECONDS + 60))
+  local base=$WINE_ENV_DIR/xvfb deadline=$((SECONDS + $(_wine_env_secs 60)))
   rm -f "$base.display"
   (_wine_env_exec Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp) \
     3>"$base.display" </dev/null >"$base.log" 2>&1 &
@@ -309,7 +309,7 @@ _wine_env_display_start() {
 # Stops the Xvfb this session started, if any (up to 5 s).
 _wine_env_display_stop() {
   [ -n "$WINE_ENV_XVFB_PID" ] || return 0
-  local deadline=$((SECONDS + 5))
+  local deadline=$((SECONDS + $(_wine_env_secs 5)))
   kill "$WINE_ENV_XVFB_PID" 2>/dev/null || true
   while [ $SECONDS -lt $deadline ] &&
     kill -0 "$WINE_ENV_XVFB_PID" 2>/dev/null; do
@@ -360,7 +360,7 @@ wine_env_setup() {
   mkdir -p "$dir" || return 1
   WINE_ENV_DIR=$(cd "$dir" && pwd)
   exec {WINE_ENV_LOCK_FD}>"$WINE_ENV_DIR/lock"
-  if ! flock -w 900 "$WINE_ENV_LOCK_FD"; then
+  if ! flock -w "$(_wine_env_secs 900)" "$WINE_ENV_LOCK_FD"; then
     _wine_env_log "another session holds $WINE_ENV_DIR/lock"
     exec {WINE_ENV_LOCK_FD}>&-
     WINE_ENV_LOCK_FD=""
@@ -416,5 +416,6 @@ wine_path() {
 
 # Saves a PNG of the whole screen of $DISPLAY to FILE (ImageMagick).
 wine_env_screenshot() {
-  timeout 20 import -display "$DISPLAY" -window root "$1" </dev/null
+  timeout "$(_wine_env_secs 20)" import -display "$DISPLAY" -window root "$1" \
+    </dev/null
 }
