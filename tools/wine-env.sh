@@ -227,7 +227,8 @@ _wine_env_locales_ok() {
 # Makes the Wine prefix $WINEPREFIX if it is not complete. A prefix counts
 # as complete once the marker file is written at the end; one made before
 # wine32 was installed cannot start 32-bit programs, so it is made anew when
-# wine32 is present now but the prefix lacks its 32-bit system files. Its
+# the 32-bit loader runs now but the prefix lacks its 32-bit system files.
+# Each step that fails is named, with its output (_wine_env_step). Its
 # font replacements draw 宋体/SimSun (and relatives) with WenQuanYi Micro
 # Hei; without them Chinese text shows as empty boxes. Takes about 20 s when
 # it makes one (5-7 minutes under software emulation in the test virtual
