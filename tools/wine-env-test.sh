@@ -81,12 +81,19 @@ check_has "TARNWICK_HOST_32BIT=no: the reason" "$got" \
   "TARNWICK_HOST_32BIT=no says this machine runs no 32-bit programs"
 
 # A Wine that makes prefixes from stand-ins: `wine wineboot -i` writes a
-# file, `wine regedit` fails when FAIL_REGEDIT is set, `wineserver` ends.
+# file, and fails as Wine does when BOOT says so: "timeout" (Wine's own
+# 5-minute wait for the set-up ran out, the set-up goes on) or "fails";
+# `wine regedit` fails when FAIL_REGEDIT is set; `wineserver` ends.
 cat >"$work/bin/wine" <<'EOF'
 #!/bin/sh
 case $1 in
   wineboot) [ -d "$WINEPREFIX" ] || exit 2
-    echo made >"$WINEPREFIX/system.reg" ;;
+    echo made >"$WINEPREFIX/system.reg"
+    case ${BOOT:-} in
+      timeout) echo "0024:err:environ:run_wineboot boot event wait timed out"
+        echo "wine: could not load kernel32.dll, status c0000135"; exit 53 ;;
+      fails) echo "wine: could not load kernel32.dll, status c0000135"; exit 53 ;;
+    esac ;;
   regedit) [ -z "${FAIL_REGEDIT:-}" ] ||
     { echo "err:reg:import_file cannot read $3"; exit 3; } ;;
 esac
@@ -127,6 +134,14 @@ check "a 32-bit loader that fails: kept" "${got%% *}" kept
 check_has "a 32-bit loader that fails: said so" "$got" "the prefix is kept"
 got=$(prefix "$loaders/runs")
 check "a 32-bit loader that runs: made anew" "${got%% *}" made
+got=$(prefix "$loaders/runs" BOOT=timeout)
+check "Wine's own wait for the set-up runs out: made" "${got%% *}" made
+check_has "Wine's own wait for the set-up runs out: said so" "$got" \
+  "Wine gave up waiting for the prefix's set-up after 5 minutes"
+got=$(prefix "$loaders/runs" BOOT=fails)
+check "wineboot fails otherwise: the prefix fails" "${got%% *}" failed
+check_has "wineboot fails otherwise: named" "$got" \
+  "making the prefix: wineboot -i: failed with exit code 53"
 got=$(prefix "$loaders/runs" FAIL_REGEDIT=1)
 check "a failing step: the prefix fails" "${got%% *}" failed
 check_has "a failing step: named" "$got" \
