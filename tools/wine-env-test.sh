@@ -54,25 +54,26 @@ decide() {
     set -euo pipefail
     . "$1/tools/wine-env.sh"
     wine_env_host_32bit && answer=yes || answer=no
-    echo "$answer | $TARNWICK_HOST_32BIT_WHY | "' _ "$root" 2>"$work/stderr"
+    echo "$answer | $TARNWICK_HOST_32BIT_WHY | "' _ "$root" \
+    </dev/null 2>"$work/stderr"
   tr '\n' ' ' <"$work/stderr" | sed 's/ $//'
 }
 
 echo "== wine-env-test: whether 32-bit programs run"
-got=$(decide "$loaders/arm-elf")
-check "an ELF file for ARM: no" "${got%% *}" no
-check_has "an ELF file for ARM: the reason" "$got" \
-  "it refuses to execute $loaders/arm-elf: ENOEXEC"
-got=$(decide "$loaders/no-hash-bang")
-check "a text file without #! (a shell would run it): no" "${got%% *}" no
-check "a loader that runs: yes, quietly" "$(decide "$loaders/runs")" "yes |  | "
-got=$(decide "$loaders/says-exec-format-error")
-check "a loader that runs and prints Exec format error: yes" "${got%% *}" yes
-check_has "a loader that runs and fails: reported" "$got" \
-  "says-exec-format-error --version: exit 126; its output:"
-got=$(decide "$work/missing")
-check "a missing loader: yes" "${got%% *}" yes
-check_has "a missing loader: reported" "$got" "$work/missing is missing"
+# What the loader is | the file | the answer | what the reason or the report
+# says ("-": nothing is said)
+while IFS='|' read -r what loader answer said; do
+  got=$(decide "$loader")
+  check "$what: $answer" "${got%% *}" "$answer"
+  if [ "$said" = - ]; then check "$what: nothing said" "$got" "$answer |  | "
+  else check_has "$what: said" "$got" "$said"; fi
+done <<EOF
+an ELF file for ARM|$loaders/arm-elf|no|it refuses to execute $loaders/arm-elf: ENOEXEC
+a text file without #!, which a shell would run|$loaders/no-hash-bang|no|: ENOEXEC
+a loader that runs|$loaders/runs|yes|-
+a loader that runs, prints Exec format error, exits 126|$loaders/says-exec-format-error|yes|says-exec-format-error --version: exit 126; its output:
+a missing loader|$work/missing|yes|$work/missing is missing
+EOF
 got=$(decide "$loaders/leaves-a-mark" TARNWICK_HOST_32BIT=no)
 check "TARNWICK_HOST_32BIT=no: no, the loader not started" \
   "${got%% *}, $([ -e "$work/started" ] && echo started || echo not started)" \
