@@ -16,6 +16,7 @@
 #   wine_path PATH            Unix path -> Windows path (Z:\...)
 #   wine_env_display_ok       true when an X server answers on $DISPLAY
 #   wine_env_screenshot FILE  PNG of the whole X screen
+#   wine_env_seconds SECS     SECS times TARNWICK_WINE_TIME_SCALE (below)
 #
 # Every wait is bounded; TARNWICK_WINE_TIME_SCALE (default 1) multiplies
 # the bounds, wine_run's included. Safe to source from scripts running with
@@ -54,8 +55,9 @@ WINE_ENV_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
 # Every bound below is multiplied by TARNWICK_WINE_TIME_SCALE (default 1):
 # the test virtual machine sets it for software emulation (tools/vm/
-# wine-tests.sh). Prints SECONDS times the scale (0 stays 0: no bound).
-_wine_env_secs() {
+# wine-tests.sh). Prints SECONDS times the scale (0 stays 0: no bound), for
+# the tests' own bounds too.
+wine_env_seconds() {
   echo $(($1 * ${TARNWICK_WINE_TIME_SCALE:-1}))
 }
 
@@ -82,7 +84,7 @@ _wine_env_probe() {
 _wine_env_start_loader32() {
   local probe
   probe=$(_wine_env_probe) || return 1
-  "$probe" "$(_wine_env_secs 60)" "$WINE_ENV_LOADER32" --version
+  "$probe" "$(wine_env_seconds 60)" "$WINE_ENV_LOADER32" --version
 }
 
 # Whether this machine runs 32-bit programs, checked once: decided by the
@@ -164,11 +166,11 @@ _wine_env_exec() {
 }
 
 # Runs a command with a time limit in seconds (0: none; scaled as
-# _wine_env_secs says), killing it 5 s after that, with stdin from
+# wine_env_seconds says), killing it 5 s after that, with stdin from
 # /dev/null. Returns its exit code (124: out of time).
 _wine_env_bounded() {
   local secs
-  secs=$(_wine_env_secs "$1")
+  secs=$(wine_env_seconds "$1")
   shift
   (_wine_env_exec timeout -k 5 "$secs" "$@" </dev/null)
 }
@@ -185,7 +187,7 @@ _wine_env_step() {
     code=$?
   [ $code -eq 0 ] && return 0
   if [ $code -eq 124 ] || [ $code -eq 137 ]; then
-    _wine_env_log "$what: out of time after $((SECONDS - start)) s (bound $(_wine_env_secs "$secs") s)"
+    _wine_env_log "$what: out of time after $((SECONDS - start)) s (bound $(wine_env_seconds "$secs") s)"
   else
     _wine_env_log "$what: failed with exit code $code after $((SECONDS - start)) s"
   fi
@@ -290,7 +292,7 @@ _wine_env_prefix() {
 # True when an X server answers on $DISPLAY.
 wine_env_display_ok() {
   [ -n "${DISPLAY:-}" ] &&
-    timeout "$(_wine_env_secs 5)" xdpyinfo >/dev/null 2>&1 </dev/null
+    timeout "$(wine_env_seconds 5)" xdpyinfo >/dev/null 2>&1 </dev/null
 }
 
 # Uses $DISPLAY when an X server answers there; otherwise starts Xvfb on a
@@ -299,7 +301,7 @@ wine_env_display_ok() {
 # and exports DISPLAY.
 _wine_env_display_start() {
   wine_env_display_ok && return 0
-  local base=$WINE_ENV_DIR/xvfb deadline=$((SECONDS + $(_wine_env_secs 60)))
+  local base=$WINE_ENV_DIR/xvfb deadline=$((SECONDS + $(wine_env_seconds 60)))
   rm -f "$base.display"
   (_wine_env_exec Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp) \
     3>"$base.display" </dev/null >"$base.log" 2>&1 &
@@ -321,7 +323,7 @@ _wine_env_display_start() {
 # Stops the Xvfb this session started, if any (up to 5 s).
 _wine_env_display_stop() {
   [ -n "$WINE_ENV_XVFB_PID" ] || return 0
-  local deadline=$((SECONDS + $(_wine_env_secs 5)))
+  local deadline=$((SECONDS + $(wine_env_seconds 5)))
   kill "$WINE_ENV_XVFB_PID" 2>/dev/null || true
   while [ $SECONDS -lt $deadline ] &&
     kill -0 "$WINE_ENV_XVFB_PID" 2>/dev/null; do
@@ -372,7 +374,7 @@ wine_env_setup() {
   mkdir -p "$dir" || return 1
   WINE_ENV_DIR=$(cd "$dir" && pwd)
   exec {WINE_ENV_LOCK_FD}>"$WINE_ENV_DIR/lock"
-  if ! flock -w "$(_wine_env_secs 900)" "$WINE_ENV_LOCK_FD"; then
+  if ! flock -w "$(wine_env_seconds 900)" "$WINE_ENV_LOCK_FD"; then
     _wine_env_log "another session holds $WINE_ENV_DIR/lock"
     exec {WINE_ENV_LOCK_FD}>&-
     WINE_ENV_LOCK_FD=""
@@ -428,6 +430,6 @@ wine_path() {
 
 # Saves a PNG of the whole screen of $DISPLAY to FILE (ImageMagick).
 wine_env_screenshot() {
-  timeout "$(_wine_env_secs 20)" import -display "$DISPLAY" -window root "$1" \
+  timeout "$(wine_env_seconds 20)" import -display "$DISPLAY" -window root "$1" \
     </dev/null
 }
