@@ -164,7 +164,13 @@ HWND WaitFileDialog(DWORD pid, DWORD timeout_ms) {
   HWND dialog = WaitTopWindow(
       pid, [](HWND w) { return IsUsable(w) && FileNameBox(w) != nullptr; },
       timeout_ms);
-  if (dialog != nullptr) Sleep(1200);
+  // A message sent to it is handled once its thread takes messages again,
+  // that is, once it has finished setting itself up.
+  DWORD_PTR result = 0;
+  if (dialog != nullptr &&
+      !SendMessageTimeoutW(dialog, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, timeout_ms,
+                           &result))
+    return nullptr;
   return dialog;
 }
 

@@ -63,9 +63,10 @@ bool PostCommand(HWND dialog, int id);
 bool PostSysCommand(HWND dialog, WPARAM command);
 bool PostKey(HWND dialog, UINT virtual_key);
 
-// Waits for a usable common Open or Save As dialog of process `pid`, then
-// 1.2 s more: one answered sooner may skip parts of its own set-up (under
-// Wine, the overwrite prompt). Null if none shows.
+// Waits for a usable common Open or Save As dialog of process `pid` that
+// has finished setting itself up (its thread takes messages again): one
+// answered sooner may skip parts of that (under Wine, the overwrite
+// prompt). Null if none shows.
 HWND WaitFileDialog(DWORD pid, DWORD timeout_ms);
 
 // Types `name` (a full path or a name) into the file dialog's name box and
