@@ -165,10 +165,11 @@ HWND WaitFileDialog(DWORD pid, DWORD timeout_ms) {
       pid, [](HWND w) { return IsUsable(w) && FileNameBox(w) != nullptr; },
       timeout_ms);
   // A message sent to it is handled once its thread takes messages again,
-  // that is, once it has finished setting itself up.
+  // that is, once it has finished setting itself up. (Not "abort if hung":
+  // under emulation a thread busy setting up for 5 s counts as hung.)
   DWORD_PTR result = 0;
   if (dialog != nullptr &&
-      !SendMessageTimeoutW(dialog, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, timeout_ms,
+      !SendMessageTimeoutW(dialog, WM_NULL, 0, 0, SMTO_NORMAL, timeout_ms,
                            &result))
     return nullptr;
   return dialog;
@@ -182,7 +183,7 @@ bool AnswerFileDialog(HWND dialog, const std::wstring& name) {
   return box != nullptr &&
          SendMessageTimeoutW(box, WM_SETTEXT, 0,
                              reinterpret_cast<LPARAM>(name.c_str()),
-                             SMTO_ABORTIFHUNG, kWaitMs, &result) &&
+                             SMTO_NORMAL, kWaitMs, &result) &&
          PostCommand(dialog, IDOK);
 }
 
