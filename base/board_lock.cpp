@@ -20,7 +20,7 @@ class LockSet : public BoardLock {
   std::vector<std::unique_ptr<BoardLock>> locks_;
 };
 
-// FNV-1a: a short, stable name for a folder's path.
+// FNV-1a: a short, stable name for a path.
 uint64_t Fnv1a(const std::string& text) {
   uint64_t hash = 1469598103934665603ull;
   for (unsigned char c : text) {
@@ -28,6 +28,15 @@ uint64_t Fnv1a(const std::string& text) {
     hash *= 1099511628211ull;
   }
   return hash;
+}
+
+// `kind` and a hash of the absolute path, links followed.
+std::string ResourceOfPath(const char* kind, const FilePath& path) {
+  std::error_code ec;
+  FilePath absolute = std::filesystem::weakly_canonical(path, ec);
+  if (ec) absolute = std::filesystem::absolute(path, ec);
+  return Format("%s-%016llx", kind, static_cast<unsigned long long>(Fnv1a(
+                                        PathForDisplay(absolute))));
 }
 
 }  // namespace
@@ -51,11 +60,11 @@ std::vector<std::string> BoardLock::ResourcesOfPorts(uint16_t rtl_base,
 }
 
 std::vector<std::string> BoardLock::ResourcesOfFolder(const FilePath& dir) {
-  std::error_code ec;
-  FilePath path = std::filesystem::weakly_canonical(dir, ec);
-  if (ec) path = std::filesystem::absolute(dir, ec);
-  return {Format("sim-%016llx", static_cast<unsigned long long>(
-                                    Fnv1a(PathForDisplay(path))))};
+  return {ResourceOfPath("sim", dir)};
+}
+
+std::vector<std::string> BoardLock::ResourcesOfFile(const FilePath& file) {
+  return {ResourceOfPath("file", file)};
 }
 
 std::unique_ptr<BoardLock> BoardLock::Acquire(

@@ -25,6 +25,10 @@ class BoardLock {
   // The resource of a simulated board: the folder it is kept in.
   static std::vector<std::string> ResourcesOfFolder(const FilePath& dir);
 
+  // The resource of a file a run keeps to itself (a serial-number file),
+  // named by its absolute path.
+  static std::vector<std::string> ResourcesOfFile(const FilePath& file);
+
   // Takes the locks of `resources` for this process. When another process
   // holds one, polls every 100 ms on `clock` for up to `wait_ms`, giving up
   // early when `stop` (if given) says so. Null when not all were taken, with

@@ -12,6 +12,7 @@
 
 #include "base/format.h"
 #include "base/virtual_clock.h"
+#include "testing/files.h"
 
 namespace {
 
@@ -20,14 +21,7 @@ namespace {
 std::vector<std::string> Resources(const char* which) {
   static std::vector<std::string> made;
   struct Cleanup {
-    ~Cleanup() {
-      std::error_code ec;
-      for (const std::string& name : made) {
-        for (const FilePath& dir :
-             {FilePath("/run/lock"), std::filesystem::temp_directory_path(ec)})
-          std::filesystem::remove(dir / ("tarnwick-" + name + ".lock"), ec);
-      }
-    }
+    ~Cleanup() { RemoveLockFiles(made); }
   };
   static Cleanup cleanup;
   made.push_back(Format("test-%ld-%s", static_cast<long>(getpid()), which));

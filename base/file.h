@@ -38,13 +38,37 @@ enum class SaveResult {
 // written: the bytes go to a new temporary file in the same folder, which
 // is flushed and only then renamed onto `path`. On any failure `path` holds
 // what it held before (or stays absent) and the temporary file is removed.
-// A symbolic link is followed: the file it names is replaced (or made),
-// and the link stays. A device, pipe or socket under `path` is written
-// into directly.
+// The new file keeps the replaced one's permissions (POSIX: its mode, its
+// group where allowed, and its owner when run as root; Windows: its
+// attributes and security), and is never readable by more users than the
+// old one meanwhile. It is a new file: another hard link to the old one
+// keeps the old bytes. A symbolic link is followed: the file it names is
+// replaced (or made), and the link stays. A device, pipe or socket under
+// `path` is written into directly.
 // `*error`, when given, says why in English when the result is not kSaved.
 SaveResult WriteStringToFileSafely(const FilePath& path,
                                    const std::string& contents,
                                    std::string* error = nullptr);
+
+// Whether the file at `path` (links followed) could be written without
+// changing anything now: an existing file must be one this process may
+// write (a folder is refused), a missing one must have a folder where files
+// can be made. With `replace`, the folder must also let a new file be made
+// beside an existing regular one (WriteStringToFileSafely). False, with
+// `*why` in English, when not. Windows looks at attributes only; the
+// folder's security tells when the file is made.
+bool CanWriteFile(const FilePath& path, bool replace, std::string* why);
+
+// Whether `a` and `b` name one file, however they name it: for existing
+// files, the same device and inode (POSIX) or volume and file index
+// (Windows), so that links and hard links count; for missing ones, the
+// same place once links and "." and ".." are resolved (ignoring case on
+// Windows). An existing file and a missing one are never the same.
+bool SameFile(const FilePath& a, const FilePath& b);
+
+// Whether `path` names an existing regular file, or nothing (where a
+// regular file would be made); false for a folder, device, pipe or socket.
+bool IsRegularOrMissing(const FilePath& path);
 
 // --- Files kept open -------------------------------------------------------
 
@@ -70,6 +94,25 @@ uint32_t WriteFileBytes(FileHandle f, const void* buffer, uint32_t n);
 
 // Closes an open handle; kNoFile and kBadFile are ignored.
 void CloseFileHandle(FileHandle f);
+
+// --- Records that must survive a power cut ---------------------------------
+
+// Appends `bytes` to the file at `path` (made when missing) in one write,
+// and flushes them to the disk before returning. On failure some of the
+// bytes may have reached the file: a record appended this way ends with
+// its own line end, so that a reader can tell a torn last line.
+SaveResult AppendToFileFlushed(const FilePath& path, const std::string& bytes,
+                               std::string* error = nullptr);
+
+// Flushes the folder's entries (names made, renamed or removed in it) to the
+// disk, so that a rename survives a power cut. On Windows a rename is written
+// through when made (RenameOnto), and this does nothing.
+bool FlushFolderToDisk(const FilePath& dir, std::string* error = nullptr);
+
+// Reads the last `n` bytes of the file (all of a shorter one) into *end, and
+// its size into *size, without reading the rest.
+ReadResult ReadFileEnd(const FilePath& path, uint32_t n, std::string* end,
+                       uint64_t* size, std::string* error = nullptr);
 
 // --- Names -----------------------------------------------------------------
 

@@ -45,18 +45,39 @@ bool WriteAll(int fd, const char* bytes, size_t n) {
   return true;
 }
 
+// Opens the file at `path` for reading, its status into *st; -1, with
+// *error, when it cannot be opened or is a folder.
+int OpenToRead(const FilePath& path, struct stat* st, std::string* error) {
+  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd >= 0 && fstat(fd, st) == 0 && !S_ISDIR(st->st_mode)) return fd;
+  SetError(error, fd < 0 ? ErrnoText() : "is a folder");
+  if (fd >= 0) close(fd);
+  return -1;
+}
+
+// Gives the new file `fd` the permissions of the existing `old`: its group
+// where this process may, its owner too when root, then its mode. A group
+// that cannot be kept gets no more than others may, as careful editors do.
+void TakePermissions(int fd, const struct stat& old) {
+  const bool root = geteuid() == 0;
+  const bool group_kept =
+      fchown(fd, root ? old.st_uid : static_cast<uid_t>(-1), old.st_gid) ==
+      0;
+  mode_t mode = old.st_mode & 07777;
+  if (!group_kept) mode = (mode & ~mode_t{070}) | (mode & 07) << 3;
+  // A failure leaves the file only its owner may read: never more exposed.
+  const int ignored = fchmod(fd, mode);
+  (void)ignored;
+}
+
 }  // namespace
 
 ReadResult ReadFileToString(const FilePath& path, std::string* contents,
                             uint64_t max_bytes, std::string* error) {
   contents->clear();
-  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
   struct stat st;
-  if (fd < 0 || fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
-    SetError(error, fd < 0 ? ErrnoText() : "is a folder");
-    if (fd >= 0) close(fd);
-    return ReadResult::kNotOpened;
-  }
+  const int fd = OpenToRead(path, &st, error);
+  if (fd < 0) return ReadResult::kNotOpened;
   if (static_cast<uint64_t>(st.st_size) > max_bytes) {
     close(fd);
     SetError(error, Format("larger than %llu bytes",
@@ -91,13 +112,17 @@ ReadResult ReadFileToString(const FilePath& path, std::string* contents,
 
 SaveResult WriteNewFileFlushed(const FilePath& path,
                                const std::string& contents,
-                               std::string* error) {
+                               const FilePath& like, std::string* error) {
+  struct stat old;
+  const bool has_like = !like.empty() && stat(like.c_str(), &old) == 0;
+  // Made for its owner alone until it has the old file's permissions.
   const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
-                      0644);
+                      has_like ? 0600 : 0644);
   if (fd < 0) {
     SetError(error, ErrnoText());
     return SaveResult::kNotCreated;
   }
+  if (has_like) TakePermissions(fd, old);
   bool written = WriteAll(fd, contents.data(), contents.size()) &&
                  fsync(fd) == 0;
   std::string why = written ? "" : ErrnoText();
@@ -129,6 +154,30 @@ SaveResult WriteIntoExisting(const FilePath& path, const std::string& contents,
 bool RenameOnto(const FilePath& from, const FilePath& to, std::string* error) {
   if (rename(from.c_str(), to.c_str()) == 0) return true;
   SetError(error, ErrnoText());
+  return false;
+}
+
+bool GetFileId(const FilePath& path, FileId* id) {
+  struct stat st;
+  if (stat(path.c_str(), &st) != 0) return false;
+  id->device = static_cast<uint64_t>(st.st_dev);
+  id->index = static_cast<uint64_t>(st.st_ino);
+  return true;
+}
+
+bool SameName(const FilePath& a, const FilePath& b) { return a == b; }
+
+// With the effective user's rights, as the file calls will be made.
+bool MayWriteInto(const FilePath& path, std::string* why) {
+  if (faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) == 0) return true;
+  *why = ErrnoText();
+  return false;
+}
+
+bool MayMakeFilesIn(const FilePath& dir, std::string* why) {
+  if (faccessat(AT_FDCWD, dir.c_str(), W_OK | X_OK, AT_EACCESS) == 0)
+    return true;
+  *why = PathForDisplay(dir) + ": " + ErrnoText();
   return false;
 }
 
@@ -174,3 +223,52 @@ std::string PathForDisplay(const FilePath& path) { return path.string(); }
 FilePath FileNameFromGbk(const std::string& gbk) { return FilePath(gbk); }
 
 FilePath PathFromUtf8(const std::string& utf8) { return FilePath(utf8); }
+
+// --- Records that must survive a power cut ---------------------------------
+
+SaveResult AppendToFileFlushed(const FilePath& path, const std::string& bytes,
+                               std::string* error) {
+  const int fd =
+      open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+  if (fd < 0) {
+    SetError(error, ErrnoText());
+    return SaveResult::kNotCreated;
+  }
+  bool written = WriteAll(fd, bytes.data(), bytes.size()) && fsync(fd) == 0;
+  SetError(error, written ? "" : ErrnoText());
+  if (close(fd) != 0 && written) {
+    written = false;
+    SetError(error, ErrnoText());
+  }
+  return written ? SaveResult::kSaved : SaveResult::kNotWritten;
+}
+
+bool FlushFolderToDisk(const FilePath& dir, std::string* error) {
+  const int fd = open(dir.empty() ? "." : dir.c_str(),
+                      O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  const bool flushed = fd >= 0 && fsync(fd) == 0;
+  if (!flushed) SetError(error, ErrnoText());
+  if (fd >= 0) close(fd);
+  return flushed;
+}
+
+ReadResult ReadFileEnd(const FilePath& path, uint32_t n, std::string* end,
+                       uint64_t* size, std::string* error) {
+  end->clear();
+  *size = 0;
+  struct stat st;
+  const int fd = OpenToRead(path, &st, error);
+  if (fd < 0) return ReadResult::kNotOpened;
+  *size = static_cast<uint64_t>(st.st_size);
+  const uint64_t from = *size > n ? *size - n : 0;
+  end->resize(static_cast<size_t>(*size - from));
+  const ssize_t got = pread(fd, &(*end)[0], end->size(),
+                            static_cast<off_t>(from));
+  close(fd);
+  if (got != static_cast<ssize_t>(end->size())) {
+    SetError(error, got < 0 ? ErrnoText() : "shorter than its size");
+    end->clear();
+    return ReadResult::kNotRead;
+  }
+  return ReadResult::kRead;
+}

@@ -1,5 +1,6 @@
 #include "base/file.h"
 
+#include <grp.h>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -38,6 +39,12 @@ int InChild(const std::function<int()>& body) {
   int status = 0;
   waitpid(pid, &status, 0);
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// Drops root for the user and group nobody, with no other groups.
+bool BecomeNobody() {
+  return setgroups(0, nullptr) == 0 && setgid(65534) == 0 &&
+         setuid(65534) == 0;
 }
 
 TEST(FileTest, ReadFileToStringResults) {
@@ -151,6 +158,102 @@ TEST(FileTest, FailedSafeWriteKeepsTheOldFileAndLeavesNothing) {
   EXPECT_TRUE(fs::is_empty(dir / "sub"));
 }
 
+// The new file keeps the old one's mode, owner and group (root may give
+// them all; another user keeps the group only where it belongs to it, else
+// the group may do no more than others); a hard link keeps the old bytes.
+TEST(FileTest, SafeWriteKeepsPermissionsAndCutsHardLinks) {
+  const fs::path dir = FreshDir();
+  const fs::path path = dir / "private.bin";
+  for (const mode_t mode : {0600, 0640, 0755, 02750}) {
+    SCOPED_TRACE(mode);
+    Spill(path, "old");
+    ASSERT_EQ(0, chown(path.c_str(), 65534, 65534));
+    ASSERT_EQ(0, chmod(path.c_str(), mode));
+    ASSERT_EQ(SaveResult::kSaved, WriteStringToFileSafely(path, "new"));
+    struct stat st;
+    ASSERT_EQ(0, stat(path.c_str(), &st));
+    EXPECT_EQ(mode, st.st_mode & 07777);
+    EXPECT_EQ(65534u, st.st_uid);
+    EXPECT_EQ(65534u, st.st_gid);
+  }
+  // Not root, and not of the file's group: the group gets the others' rights.
+  ASSERT_EQ(0, chown(dir.c_str(), 65534, 0));
+  ASSERT_EQ(0, chown(path.c_str(), 65534, 0));
+  ASSERT_EQ(0, chmod(path.c_str(), 0640));
+  EXPECT_EQ(0, InChild([&] {
+              if (!BecomeNobody()) return 1;
+              if (WriteStringToFileSafely(path, "x") != SaveResult::kSaved)
+                return 2;
+              struct stat st;
+              return stat(path.c_str(), &st) == 0 && st.st_gid == 65534 &&
+                             (st.st_mode & 07777) == 0600
+                         ? 0
+                         : 3;
+            }));
+
+  Spill(dir / "a.bin", "old");
+  ASSERT_EQ(0, link((dir / "a.bin").c_str(), (dir / "b.bin").c_str()));
+  ASSERT_EQ(SaveResult::kSaved, WriteStringToFileSafely(dir / "a.bin", "new"));
+  EXPECT_EQ("new", Slurp(dir / "a.bin"));
+  EXPECT_EQ("old", Slurp(dir / "b.bin"));
+}
+
+// The temporary file is made beside the file it replaces, whatever the
+// working folder and TMPDIR: a rename does not cross file systems.
+TEST(FileTest, SafeWriteOnAnotherFileSystemThanTheTemporaryFolder) {
+  const fs::path here = FreshDir();
+  const fs::path there =
+      Format("/dev/shm/tarnwick-%ld", static_cast<long>(getpid()));
+  struct stat a, b;
+  if (stat("/dev/shm", &b) != 0 || stat(here.c_str(), &a) != 0 ||
+      a.st_dev == b.st_dev)
+    GTEST_SKIP() << "no second file system at /dev/shm";
+  fs::create_directories(there);
+  Spill(there / "fw.hex", "old");
+  EXPECT_EQ(0, InChild([&] {
+              if (chdir(here.c_str()) != 0) return 1;
+              setenv("TMPDIR", here.c_str(), 1);
+              return WriteStringToFileSafely(there / "fw.hex", "new") ==
+                             SaveResult::kSaved
+                         ? 0
+                         : 2;
+            }));
+  EXPECT_EQ("new", Slurp(there / "fw.hex"));
+  fs::remove_all(there);
+}
+
+// One file by any name: paths, links and hard links; missing names by
+// where they would be made.
+TEST(FileTest, SameFileByAnyName) {
+  const fs::path dir = FreshDir();
+  Spill(dir / "sub" / "a.txt", "a");
+  Spill(dir / "b.txt", "b");
+  fs::create_symlink("sub/a.txt", dir / "link");
+  fs::create_symlink("missing.txt", dir / "dangling");
+  ASSERT_EQ(0, link((dir / "sub/a.txt").c_str(), (dir / "hard").c_str()));
+  const struct {
+    fs::path a, b;
+    bool same;
+  } cases[] = {
+      {dir / "sub/a.txt", dir / "sub/../sub/./a.txt", true},
+      {dir / "sub/a.txt", dir / "link", true},
+      {dir / "hard", dir / "link", true},
+      {dir / "b.txt", dir / "sub/a.txt", false},
+      {dir / "new.txt", dir / "sub/../new.txt", true},
+      {dir / "dangling", dir / "missing.txt", true},
+      {dir / "new.txt", dir / "missing.txt", false},
+      {dir / "b.txt", dir / "missing.txt", false},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(c.same, SameFile(c.a, c.b)) << c.a << " " << c.b;
+    EXPECT_EQ(c.same, SameFile(c.b, c.a)) << c.b << " " << c.a;
+  }
+  EXPECT_TRUE(IsRegularOrMissing(dir / "link"));
+  EXPECT_TRUE(IsRegularOrMissing(dir / "dangling"));
+  EXPECT_FALSE(IsRegularOrMissing(dir / "sub"));
+  EXPECT_FALSE(IsRegularOrMissing("/dev/null"));
+}
+
 TEST(FileTest, CreateAndAppend) {
   const fs::path dir = FreshDir("file_append");
   FileHandle f = CreateFileAlways(dir / "log.txt");
@@ -166,6 +269,24 @@ TEST(FileTest, CreateAndAppend) {
   EXPECT_EQ(kBadFile, f);
   EXPECT_EQ(0u, WriteFileBytes(f, "x", 1));
   CloseFileHandle(f);
+}
+
+// Records appended and flushed, and the end of a file read without the rest.
+TEST(FileTest, FlushedAppendAndFileEnd) {
+  const fs::path dir = FreshDir("file_records"), path = dir / "j.csv";
+  std::string end, error;
+  uint64_t size = 7;
+  EXPECT_EQ(ReadResult::kNotOpened, ReadFileEnd(path, 1, &end, &size, &error));
+  EXPECT_EQ(SaveResult::kSaved, AppendToFileFlushed(path, "a,b\r\n"));
+  EXPECT_EQ(SaveResult::kSaved, AppendToFileFlushed(path, "c,"));
+  EXPECT_EQ(ReadResult::kRead, ReadFileEnd(path, 3, &end, &size));
+  EXPECT_EQ("\nc,", end);
+  EXPECT_EQ(7u, size);
+  EXPECT_EQ(ReadResult::kRead, ReadFileEnd(path, 100, &end, &size));
+  EXPECT_EQ("a,b\r\nc,", end);
+  EXPECT_EQ(SaveResult::kNotCreated, AppendToFileFlushed(path / "x", "x"));
+  EXPECT_TRUE(FlushFolderToDisk(dir));
+  EXPECT_FALSE(FlushFolderToDisk(dir / "none", &error));
 }
 
 TEST(FileTest, ExecutableDirectoryHoldsThisTest) {

@@ -1,5 +1,7 @@
 #include <windows.h>
 
+#include <cwchar>
+
 #include "base/file.h"
 #include "base/file_platform.h"
 #include "base/format.h"
@@ -44,24 +46,27 @@ bool WriteAll(HANDLE file, const char* bytes, size_t n) {
   return true;
 }
 
+// Opens the file at `path` for reading, letting others read and write it,
+// its size into *size; INVALID_HANDLE_VALUE, with *error, on failure.
+HANDLE OpenToRead(const FilePath& path, LARGE_INTEGER* size,
+                  std::string* error) {
+  HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file != INVALID_HANDLE_VALUE && ::GetFileSizeEx(file, size)) return file;
+  SetError(error, LastErrorText());
+  if (file != INVALID_HANDLE_VALUE) ::CloseHandle(file);
+  return INVALID_HANDLE_VALUE;
+}
+
 }  // namespace
 
 ReadResult ReadFileToString(const FilePath& path, std::string* contents,
                             uint64_t max_bytes, std::string* error) {
   contents->clear();
-  HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) {
-    SetError(error, LastErrorText());
-    return ReadResult::kNotOpened;
-  }
   LARGE_INTEGER size;
-  if (!::GetFileSizeEx(file, &size)) {
-    SetError(error, LastErrorText());
-    ::CloseHandle(file);
-    return ReadResult::kNotOpened;
-  }
+  HANDLE file = OpenToRead(path, &size, error);
+  if (file == INVALID_HANDLE_VALUE) return ReadResult::kNotOpened;
   if (static_cast<uint64_t>(size.QuadPart) > max_bytes) {
     ::CloseHandle(file);
     SetError(error, Format("larger than %llu bytes",
@@ -91,8 +96,10 @@ ReadResult ReadFileToString(const FilePath& path, std::string* contents,
   return ReadResult::kRead;
 }
 
+// The replaced file's attributes and security reach the new one when it is
+// renamed onto it (RenameOnto), so `like` is not needed here.
 SaveResult WriteNewFileFlushed(const FilePath& path,
-                               const std::string& contents,
+                               const std::string& contents, const FilePath&,
                                std::string* error) {
   HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr,
                               CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -128,10 +135,57 @@ SaveResult WriteIntoExisting(const FilePath& path, const std::string& contents,
 }
 
 bool RenameOnto(const FilePath& from, const FilePath& to, std::string* error) {
+  // ReplaceFile gives the new file the old one's attributes and security;
+  // where it cannot (another file system's rules), a plain rename still
+  // replaces the file.
+  if (::GetFileAttributesW(to.c_str()) != INVALID_FILE_ATTRIBUTES &&
+      ::ReplaceFileW(to.c_str(), from.c_str(), nullptr,
+                     REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr))
+    return true;
   if (::MoveFileExW(from.c_str(), to.c_str(),
                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
     return true;
   SetError(error, LastErrorText());
+  return false;
+}
+
+bool GetFileId(const FilePath& path, FileId* id) {
+  HANDLE file = ::CreateFileW(
+      path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  BY_HANDLE_FILE_INFORMATION info;
+  const bool ok = ::GetFileInformationByHandle(file, &info) != 0;
+  ::CloseHandle(file);
+  if (!ok) return false;
+  id->device = info.dwVolumeSerialNumber;
+  id->index = uint64_t{info.nFileIndexHigh} << 32 | info.nFileIndexLow;
+  return true;
+}
+
+bool SameName(const FilePath& a, const FilePath& b) {
+  return ::_wcsicmp(a.c_str(), b.c_str()) == 0;
+}
+
+bool MayWriteInto(const FilePath& path, std::string* why) {
+  const DWORD attributes = ::GetFileAttributesW(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    *why = LastErrorText();
+    return false;
+  }
+  if (attributes & FILE_ATTRIBUTE_READONLY) {
+    *why = "the file is read-only";
+    return false;
+  }
+  return true;
+}
+
+bool MayMakeFilesIn(const FilePath& dir, std::string* why) {
+  const DWORD attributes = ::GetFileAttributesW(dir.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES &&
+      (attributes & FILE_ATTRIBUTE_DIRECTORY))
+    return true;
+  *why = PathForDisplay(dir) + ": not a folder";
   return false;
 }
 
@@ -186,4 +240,51 @@ FilePath PathFromUtf8(const std::string& utf8) {
   ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()),
                         &wide[0], n);
   return FilePath(wide);
+}
+
+// --- Records that must survive a power cut ---------------------------------
+
+SaveResult AppendToFileFlushed(const FilePath& path, const std::string& bytes,
+                               std::string* error) {
+  HANDLE file = ::CreateFileW(path.c_str(), FILE_APPEND_DATA,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    SetError(error, LastErrorText());
+    return SaveResult::kNotCreated;
+  }
+  const bool written =
+      WriteAll(file, bytes.data(), bytes.size()) && ::FlushFileBuffers(file);
+  SetError(error, written ? "" : LastErrorText());
+  ::CloseHandle(file);
+  return written ? SaveResult::kSaved : SaveResult::kNotWritten;
+}
+
+bool FlushFolderToDisk(const FilePath&, std::string*) { return true; }
+
+ReadResult ReadFileEnd(const FilePath& path, uint32_t n, std::string* end,
+                       uint64_t* size, std::string* error) {
+  end->clear();
+  *size = 0;
+  LARGE_INTEGER length;
+  HANDLE file = OpenToRead(path, &length, error);
+  if (file == INVALID_HANDLE_VALUE) return ReadResult::kNotOpened;
+  *size = static_cast<uint64_t>(length.QuadPart);
+  LARGE_INTEGER from;
+  from.QuadPart = static_cast<LONGLONG>(*size > n ? *size - n : 0);
+  end->resize(static_cast<size_t>(*size - from.QuadPart));
+  DWORD got = 0;
+  const bool read =
+      ::SetFilePointerEx(file, from, nullptr, FILE_BEGIN) &&
+      (end->empty() || ::ReadFile(file, &(*end)[0],
+                                  static_cast<DWORD>(end->size()), &got,
+                                  nullptr)) &&
+      got == end->size();
+  if (!read) SetError(error, LastErrorText());
+  ::CloseHandle(file);
+  if (!read) {
+    end->clear();
+    return ReadResult::kNotRead;
+  }
+  return ReadResult::kRead;
 }

@@ -1,3 +1,4 @@
+#include <pthread.h>
 #include <sched.h>
 #include <sys/prctl.h>
 #include <time.h>
@@ -42,6 +43,32 @@ class PosixClock : public Clock {
   }
 };
 
+// A real-time priority above every ordinary process, below the kernel's
+// own threads (50): the board's sleeps wake on time however busy the
+// machine is, and the thread sleeps almost all of the time.
+constexpr int kRealTimePriority = 10;
+
+// The calling thread at kRealTimePriority while it lives, where allowed.
+class RealTimeThread : public ClockResolution {
+ public:
+  RealTimeThread() : thread_(pthread_self()) {
+    if (pthread_getschedparam(thread_, &policy_, &param_) != 0) return;
+    sched_param raised = {};
+    raised.sched_priority = kRealTimePriority;
+    raised_ = pthread_setschedparam(thread_, SCHED_FIFO | SCHED_RESET_ON_FORK,
+                                    &raised) == 0;
+  }
+  ~RealTimeThread() override {
+    if (raised_) pthread_setschedparam(thread_, policy_, &param_);
+  }
+
+ private:
+  pthread_t thread_;
+  int policy_ = SCHED_OTHER;
+  sched_param param_ = {};
+  bool raised_ = false;
+};
+
 }  // namespace
 
 Clock* RealClock() {
@@ -50,5 +77,5 @@ Clock* RealClock() {
 }
 
 std::unique_ptr<ClockResolution> HoldFineClockResolution() {
-  return std::make_unique<ClockResolution>();
+  return std::make_unique<RealTimeThread>();
 }

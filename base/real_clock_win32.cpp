@@ -72,15 +72,26 @@ class Win32Clock : public Clock {
   LARGE_INTEGER frequency_;
 };
 
-// The system's timer raised to 1 ms for as long as it lives.
+// The calling thread at the highest priority of its process, and with
+// `raise_tick` the system's timer at 1 ms, for as long as it lives.
 class RaisedResolution : public ClockResolution {
  public:
-  RaisedResolution() : raised_(::timeBeginPeriod(1) == TIMERR_NOERROR) {}
+  explicit RaisedResolution(bool raise_tick)
+      : thread_(::GetCurrentThread()),
+        priority_(::GetThreadPriority(thread_)),
+        prioritised_(priority_ != THREAD_PRIORITY_ERROR_RETURN &&
+                     ::SetThreadPriority(thread_,
+                                         THREAD_PRIORITY_TIME_CRITICAL)),
+        raised_(raise_tick && ::timeBeginPeriod(1) == TIMERR_NOERROR) {}
   ~RaisedResolution() override {
     if (raised_) ::timeEndPeriod(1);
+    if (prioritised_) ::SetThreadPriority(thread_, priority_);
   }
 
  private:
+  HANDLE thread_;  // the pseudo-handle: the thread that made it
+  int priority_;
+  bool prioritised_;
   bool raised_;
 };
 
@@ -100,6 +111,5 @@ std::unique_ptr<ClockResolution> HoldFineClockResolution() {
     ::CloseHandle(timer);
     return true;
   }();
-  if (high_resolution) return std::make_unique<ClockResolution>();
-  return std::make_unique<RaisedResolution>();
+  return std::make_unique<RaisedResolution>(!high_resolution);
 }

@@ -1,6 +1,7 @@
 #include "chip/parts.h"
 
 #include <cctype>
+#include <cstring>
 
 namespace {
 
@@ -49,14 +50,18 @@ bool NoChipAnswers(const Signature& s) {
 
 PartChoice SettlePart(const Signature& signature, const std::string& named,
                       bool force, bool changes_chip) {
-  if (NoChipAnswers(signature) && !force) return {PartVerdict::kNoChip, 0};
-  if (const Part* part = named.empty() ? nullptr : PartByName(named))
-    return {PartVerdict::kNamed, part->size};
-  if (const Part* part = PartBySignature(signature))
-    return {PartVerdict::kFound, part->size};
-  if (changes_chip && !force) return {PartVerdict::kUnknown, 0};
-  uint32_t smallest = LargestPartSize();
+  if (NoChipAnswers(signature) && !force) return {PartVerdict::kNoChip};
+  const Part* found = PartBySignature(signature);
+  if (const Part* part = named.empty() ? nullptr : PartByName(named)) {
+    if (found != nullptr && std::strcmp(found->name, part->name) != 0 &&
+        !force)
+      return {PartVerdict::kContradicted};
+    return {PartVerdict::kNamed, part->size, part->name};
+  }
+  if (found != nullptr) return {PartVerdict::kFound, found->size, found->name};
+  if (changes_chip && !force) return {PartVerdict::kUnknown};
+  const Part* smallest = &kParts[0];
   for (const Part& part : kParts)
-    if (part.size < smallest) smallest = part.size;
-  return {PartVerdict::kAssumed, smallest};
+    if (part.size < smallest->size) smallest = &part;
+  return {PartVerdict::kAssumed, smallest->size, smallest->name};
 }

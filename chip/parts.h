@@ -39,18 +39,22 @@ enum class PartVerdict {
   kNoChip,   // refused: no chip answers
   kUnknown,  // refused: the signature names no part, and the command
              // would change the chip
+  kContradicted,  // refused: the signature names another part than the
+                  // one named
 };
 
 struct PartChoice {
   PartVerdict verdict = PartVerdict::kNoChip;
-  uint32_t size = 0;  // bytes of the part taken; 0 when refused
+  uint32_t size = 0;           // bytes of the part taken; 0 when refused
+  const char* name = nullptr;  // the part taken ("89C51"); null when refused
 };
 
 // Settles the part a command works on. A signature of no chip is refused
 // unless `force`; then the part named by `named` (a PartByName name, or
-// empty for none) wins; then the part the signature names; an unknown
-// signature is refused for a command that `changes_chip` unless `force`,
-// and otherwise the smallest part is assumed.
+// empty for none) wins, unless the signature names another part and not
+// `force`; then the part the signature names; an unknown signature is
+// refused for a command that `changes_chip` unless `force`, and otherwise
+// the smallest part is assumed.
 PartChoice SettlePart(const Signature& signature, const std::string& named,
                       bool force, bool changes_chip);
 

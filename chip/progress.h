@@ -29,6 +29,29 @@ struct ByteFailure {
   uint8_t actual = 0;    // the byte read back last
 };
 
+// Lets through at most one step per 1 % of a stage, and always its last:
+// what a front end passes on to a program that reads the steps.
+class PercentSteps {
+ public:
+  // Whether `p` is to be passed on.
+  bool Take(const Progress& p) {
+    if (p.stage != stage_ || p.done < done_) percent_ = 0;
+    stage_ = p.stage;
+    done_ = p.done;
+    const uint32_t percent =
+        p.total == 0 ? 100
+                     : static_cast<uint32_t>(uint64_t{p.done} * 100 / p.total);
+    if (percent <= percent_ && p.done != p.total) return false;
+    percent_ = percent;
+    return true;
+  }
+
+ private:
+  Stage stage_ = Stage::kRead;
+  uint32_t done_ = 0;
+  uint32_t percent_ = 0;
+};
+
 // Where an operation reports as it goes, and learns that it should stop.
 // Called on the operation's thread.
 class ProgressSink {

@@ -1,423 +1,54 @@
 #include "cli/cli.h"
 
 #include <algorithm>
-#include <iterator>
-#include <memory>
+#include <sstream>
 
-#include "base/format.h"
-#include "chip/parts.h"
+#include "cli/batch_command.h"
+#include "cli/checksum_command.h"
+#include "cli/chip_run.h"
 #include "cli/options.h"
-#include "cli/progress_display.h"
-#include "config/port_config.h"
+#include "cli/run_report.h"
 #include "detect/hardware_scan.h"
-#include "image/image_file.h"
-#include "session/programmer_session.h"
 
 namespace {
 
-// Failing addresses listed in a summary; the rest are counted.
-constexpr size_t kListedFailures = 10;
-
-constexpr char kRefusedPorts[] = "the port-access library refused the ports";
-constexpr char kCheckTheBoard[] =
-    "the data lines are not stable: check the board's wiring and power";
-
-std::string SignatureBytes(const Signature& s) {
-  return Format("%02X %02X %02X", unsigned{s.at30}, unsigned{s.at31},
-                unsigned{s.at32});
+// The first line of a refusal ParseCliOptions wrote, without the program's
+// name.
+std::string FirstLine(const std::string& text) {
+  std::string line = text.substr(0, text.find('\n'));
+  const std::string name = "tarnwick: ";
+  return line.compare(0, name.size(), name) == 0 ? line.substr(name.size())
+                                                 : line;
 }
 
-// Every step to the display, and a stop when a signal asked for one.
-class CliSink : public ProgressSink {
- public:
-  CliSink(ProgressDisplay* display, const std::atomic<bool>* interrupted)
-      : display_(display), interrupted_(interrupted) {}
-
-  void OnProgress(const Progress& progress) override {
-    display_->Update(progress);
-  }
-  bool StopRequested() override {
-    return interrupted_ != nullptr && interrupted_->load();
-  }
-
- private:
-  ProgressDisplay* display_;
-  const std::atomic<bool>* interrupted_;
-};
-
-// One run of a chip command, from its files to its exit code.
-class Run {
- public:
-  Run(const CliOptions& options, CliEnv& env)
-      : o_(options),
-        env_(env),
-        out_(*env.out),
-        display_(*env.err, env.clock, env.err_is_terminal, options.quiet),
-        sink_(&display_, env.interrupted) {}
-
-  int Go() {
-    int code = LoadFiles();
-    if (code == kExitOk) code = Open();
-    if (code == kExitOk) code = Operate();
-    return Release(code);
-  }
-
- private:
-  // Says `what` on standard error and returns `code`.
-  int Fail(int code, const std::string& what) {
-    *env_.err << "tarnwick: " << what << "\n";
-    return code;
-  }
-  // "FILE:LINE: what", or "FILE: what" when the fault is not on a line.
-  int FileFault(const ImageError& error) {
-    return Fail(kExitBadUsage,
-                error.line > 0 ? Format("%s:%d: %s", o_.file.c_str(),
-                                        error.line, error.what.c_str())
-                               : o_.file + ": " + error.what);
-  }
-  bool ToStandardStreams() const { return o_.file == "-"; }
-  // Summaries go to standard error when standard output carries an image.
-  std::ostream& Summary() { return ToStandardStreams() ? *env_.err : out_; }
-  int LoadFiles();
-  int ResolvePorts(BoardPorts* ports);
-  int Open();
-  int Operate();
-  int Release(int code);
-  int ShowSignature(const Signature& signature, bool unstable);
-  int ReadToFile(uint32_t size);
-  int CheckBlank(uint32_t size);
-  int VerifyWithFile();
-  int WriteFromFile();
-  int Ended(Outcome outcome, bool port_failed, const char* command);
-  int Verdict(const OperationResult& r, const std::string& summary,
-              const char* expected_word, const char* actual_word);
-  void List(const std::vector<ByteFailure>& failures, const char* expected,
-            const char* actual);
-
-  const CliOptions& o_;
-  CliEnv& env_;
-  std::ostream& out_;
-  ProgressDisplay display_;
-  CliSink sink_;
-  ChipImage image_;
-  BadBlockLog log_;
-  std::unique_ptr<ClockResolution> fine_clock_;
-  std::unique_ptr<PortIo> real_port_;
-  std::unique_ptr<ProgrammerSession> session_;
-  std::unique_ptr<BoardLock> board_lock_;
-};
-
-// Everything that can be refused about files is refused here, before any
-// port is touched. An image is loaded for the largest part it may meet and
-// fitted to the part in the socket once its signature is read.
-int Run::LoadFiles() {
-  if (o_.command == "read" && ToStandardStreams() && env_.out_is_terminal &&
-      o_.format != ImageFormat::kIntelHex &&
-      o_.format != ImageFormat::kSRecord) {
-    return Fail(kExitBadUsage,
-                "read -: standard output is a terminal; give --format ihex "
-                "or --format srec, or send it to a file or a pipe");
-  }
-  if (o_.command == "write" || o_.command == "verify") {
-    const uint32_t limit =
-        o_.part ? PartByName(*o_.part)->size : LargestPartSize();
-    ImageError error;
-    ImageLoadResult loaded;
-    if (ToStandardStreams()) {
-      const std::string contents(std::istreambuf_iterator<char>(*env_.in),
-                                 {});
-      loaded = ParseImage(contents, FilePath(), o_.format, limit, &image_,
-                          &error);
-    } else {
-      loaded = LoadImageFile(PathFromUtf8(o_.file), o_.format, limit,
-                             &image_, &error);
+int RunCommand(const CliOptions& options, CliEnv& env, RunReport& report) {
+  if (options.command == "ports") {
+    if (!env.can_find_ports) {
+      return report.Error(kExitBadUsage, "usage",
+                          "ports: finding the hardware works on Linux only; "
+                          "give --rtl-base and --epp-port, or --config FILE");
     }
-    if (loaded == ImageLoadResult::kNotOpened ||
-        loaded == ImageLoadResult::kNotRead)
-      return Fail(kExitBadUsage, "cannot read " + o_.file + ": " + error.what);
-    if (loaded != ImageLoadResult::kLoaded) return FileFault(error);
-  }
-  if (o_.log && !log_.Create(PathFromUtf8(*o_.log)))
-    return Fail(kExitBadUsage, "cannot create the log " + *o_.log);
-  return kExitOk;
-}
-
-int Run::ResolvePorts(BoardPorts* ports) {
-  // Real hardware with nothing said of its ports: the one card and the one
-  // parallel port the system lists, if that is what it has.
-  if (!o_.sim_dir && !o_.config && !o_.rtl_base && !o_.epp_port &&
-      env_.can_find_ports) {
-    const HardwareScan scan = ScanHardware(env_.system_root);
+    // The ports a chip command would take, for a program to show.
+    const HardwareScan scan = ScanHardware(env.system_root);
+    uint16_t rtl_base = 0, epp_port = 0;
     std::string why;
-    if (!ChoosePorts(scan, &ports->rtl_base, &ports->epp_port, &why)) {
-      *env_.err << FormatHardwareScan(scan);
-      return Fail(kExitNoAccess, "cannot choose the ports by myself: " + why +
-                                     " (or give --config FILE)");
+    if (ChoosePorts(scan, &rtl_base, &epp_port, &why)) {
+      report.start()["rtl_base"] = rtl_base;
+      report.start()["epp_port"] = epp_port;
+    } else {
+      report.Event("warning", {{"text", why}, {"code", "no-ports"}});
     }
-    if (!o_.quiet) {
-      *env_.err << Format("tarnwick: using the RTL8139 at I/O %X and the "
-                          "parallel port at %X\n",
-                          unsigned{ports->rtl_base}, unsigned{ports->epp_port});
-    }
+    report.Out() << FormatHardwareScan(scan);
     return kExitOk;
   }
-  if (o_.config && !LoadPortConfig(PathFromUtf8(*o_.config), ports))
-    return Fail(kExitBadUsage,
-                "cannot open the configuration file " + *o_.config);
-  if (o_.rtl_base) ports->rtl_base = *o_.rtl_base;
-  if (o_.epp_port) ports->epp_port = *o_.epp_port;
-  return kExitOk;
-}
-
-// Takes the board for this run (before a simulated board's files are
-// read, so that they are the last run's), then opens port access.
-int Run::Open() {
-  ProgrammerSession::Setup setup;
-  setup.clock = env_.clock;
-  if (o_.trace) setup.trace_file = PathFromUtf8(*o_.trace);
-  const int code = ResolvePorts(&setup.ports);
-  if (code != kExitOk) return code;
-  const FilePath sim_dir = o_.sim_dir ? PathFromUtf8(*o_.sim_dir) : FilePath();
-  const uint32_t wait_ms =
-      static_cast<uint32_t>(o_.wait_seconds.value_or(0) * 1000);
-  std::string why;
-  board_lock_ = ProgrammerSession::ClaimBoard(
-      setup.ports, sim_dir, env_.clock, wait_ms,
-      [this] { return sink_.StopRequested(); }, &why);
-  if (board_lock_ == nullptr) {
-    if (sink_.StopRequested())
-      return Fail(kExitInterrupted, "interrupted while waiting for the board");
-    return Fail(kExitNoAccess,
-                "the board is busy: " + why +
-                    (o_.wait_seconds ? Format(" (waited %g s)",
-                                              *o_.wait_seconds)
-                                     : "; --wait SECONDS waits for it"));
+  if (options.command == "checksum") return RunChecksum(options, env, report);
+  if (options.port_library && !env.loads_port_library) {
+    return report.Error(kExitBadUsage, "usage",
+                        "--port-library: only the Windows builds load a "
+                        "port-access library");
   }
-  if (o_.sim_dir) {
-    session_ = ProgrammerSession::Simulated(sim_dir, setup, &why);
-    if (session_ == nullptr) return Fail(kExitBadUsage, why);
-  } else {
-    if (env_.open_real_port) real_port_ = env_.open_real_port(&why);
-    if (real_port_ == nullptr) return Fail(kExitNoAccess, why);
-    session_ = std::make_unique<ProgrammerSession>(real_port_.get(), setup);
-  }
-  if (env_.hold_fine_clock) fine_clock_ = env_.hold_fine_clock();
-  if (!session_->Open(&why)) {
-    return Fail(kExitNoAccess,
-                "port access was refused" + (why.empty() ? "" : ": " + why));
-  }
-  return kExitOk;
-}
-
-// Releases port access, saves a simulated board and the trace, and then
-// lets the board and the clock go, whatever came before; a failure here
-// turns success into exit code 2.
-int Run::Release(int code) {
-  if (session_ != nullptr) {
-    for (const std::string& failure : session_->Close()) {
-      Fail(kExitBadUsage, failure);
-      if (code == kExitOk) code = kExitBadUsage;
-    }
-  }
-  board_lock_.reset();
-  fine_clock_.reset();
-  return code;
-}
-
-// The exit code of an operation that ended without its own verdict, after
-// ending the display for `command` (when given).
-int Run::Ended(Outcome outcome, bool port_failed, const char* command) {
-  if (command != nullptr) display_.Finish(command);
-  if (port_failed) return Fail(kExitNoAccess, kRefusedPorts);
-  if (outcome == Outcome::kStopped)
-    return Fail(kExitInterrupted, "interrupted; stopped at the next address");
-  return kExitOk;
-}
-
-void Run::List(const std::vector<ByteFailure>& failures, const char* expected,
-               const char* actual) {
-  const size_t listed = std::min(failures.size(), kListedFailures);
-  for (size_t n = 0; n < listed; ++n) {
-    const ByteFailure& f = failures[n];
-    Summary() << Format("  %04X: %s %02X, %s %02X\n", f.address, expected,
-                        unsigned{f.expected}, actual, unsigned{f.actual});
-  }
-  if (failures.size() > listed)
-    Summary() << Format("  ... and %zu more\n", failures.size() - listed);
-}
-
-// Prints `summary` (unless quiet and all is well) with the first failures
-// and the addresses whose two reads differed, and returns the exit code
-// they mean.
-int Run::Verdict(const OperationResult& r, const std::string& summary,
-                 const char* expected_word, const char* actual_word) {
-  if (!o_.quiet || !r.failures.empty()) {
-    Summary() << summary;
-    List(r.failures, expected_word, actual_word);
-  }
-  if (!r.unstable.empty()) {
-    Summary() << Format("%zu addresses read differently twice: %s\n",
-                        r.unstable.size(), kCheckTheBoard);
-    List(r.unstable, "first", "then");
-  }
-  return r.failures.empty() && r.unstable.empty() ? kExitOk : kExitChipFailed;
-}
-
-int Run::Operate() {
-  bool refused = false;
-  bool unstable = false;
-  const Signature signature = session_->ReadSignature(&refused, &unstable);
-  if (refused) return Fail(kExitNoAccess, kRefusedPorts);
-  const std::string& command = o_.command;
-  if (command == "signature") return ShowSignature(signature, unstable);
-  if (unstable && !o_.force) {
-    return Fail(kExitChipFailed, "the signature read differently twice: " +
-                                     std::string(kCheckTheBoard) +
-                                     " (--force goes on regardless)");
-  }
-  const PartChoice part =
-      SettlePart(signature, o_.part.value_or(""), o_.force,
-                 command == "write" || command == "erase");
-  switch (part.verdict) {
-    case PartVerdict::kNoChip:
-      return Fail(kExitNoAccess,
-                  "no chip answers (the signature reads " +
-                      SignatureBytes(signature) +
-                      "): check the chip, the board and its ports; --force "
-                      "goes on regardless");
-    case PartVerdict::kUnknown:
-      return Fail(kExitNoAccess,
-                  "unknown signature " + SignatureBytes(signature) +
-                      ": name the part with --part 89c51 or --part 89c52, "
-                      "or go on with --force");
-    case PartVerdict::kAssumed:
-      if (!o_.quiet) {
-        *env_.err << "tarnwick: signature " << SignatureBytes(signature)
-                  << " names no known part; taking a 4 KB 89C51 (--part "
-                     "names another)\n";
-      }
-      break;
-    case PartVerdict::kNamed: {
-      const Part* found = PartBySignature(signature);
-      if (found != nullptr && found->size != part.size) {
-        *env_.err << "tarnwick: warning: --part " << *o_.part
-                  << ", but the signature " << SignatureBytes(signature)
-                  << " names an " << found->name << "\n";
-      }
-      break;
-    }
-    default:
-      break;
-  }
-  if (command == "read") return ReadToFile(part.size);
-  if (command == "blank-check" || command == "erase")
-    return CheckBlank(part.size);
-  ImageError error;
-  if (!FitImageToChip(&image_, part.size, &error)) return FileFault(error);
-  return command == "verify" ? VerifyWithFile() : WriteFromFile();
-}
-
-int Run::ShowSignature(const Signature& s, bool unstable) {
-  out_ << Format("30H=%X,\t31H=%X,\t32H=%X\n", unsigned{s.at30},
-                 unsigned{s.at31}, unsigned{s.at32});
-  if (unstable) {
-    return Fail(kExitChipFailed, "the signature read differently twice: " +
-                                     std::string(kCheckTheBoard));
-  }
-  if (NoChipAnswers(s)) return Fail(kExitNoAccess, "no chip answers");
-  const Part* part = PartBySignature(s);
-  if (part == nullptr) {
-    out_ << "unknown signature: no part of the table\n";
-  } else {
-    out_ << Format("%s: %u KB of flash, programmed at %s\n", part->name,
-                   part->size / 1024, part->voltage);
-  }
-  return kExitOk;
-}
-
-int Run::ReadToFile(uint32_t size) {
-  std::vector<uint8_t> bytes(size, 0xFF);
-  const OperationResult r = session_->ReadTwice(size, bytes.data(), sink_);
-  const int code = Ended(r.outcome, r.port_failed, "read");
-  if (code != kExitOk) return code;  // nothing half read is saved
-  const int verdict = Verdict(r, "", "", "");
-  if (verdict != kExitOk && !o_.force) {
-    Summary() << "no file written (--force writes the first read)\n";
-    return verdict;
-  }
-  if (ToStandardStreams()) {
-    out_ << FormatImage(bytes, o_.format) << std::flush;
-    if (!out_) return Fail(kExitBadUsage, "cannot write to standard output");
-    return verdict;
-  }
-  std::string error;
-  if (SaveImageFile(PathFromUtf8(o_.file), o_.format, bytes, &error) !=
-      SaveResult::kSaved)
-    return Fail(kExitBadUsage, "cannot write " + o_.file + ": " + error);
-  if (!o_.quiet)
-    out_ << Format("read %u bytes into %s\n", size, o_.file.c_str());
-  return verdict;
-}
-
-// blank-check, or erase and then check that it worked.
-int Run::CheckBlank(uint32_t size) {
-  const bool erase = o_.command == "erase";
-  if (erase) {
-    const OperationResult r = session_->Erase(sink_);
-    const int code = Ended(r.outcome, r.port_failed, nullptr);
-    if (code != kExitOk) return code;
-  }
-  const OperationResult r = session_->BlankCheck(size, sink_);
-  const int code = Ended(r.outcome, r.port_failed, o_.command.c_str());
-  if (code != kExitOk) return code;
-  if (!erase) {
-    return Verdict(r, Format("blank-check: %u bytes checked, %zu not blank\n",
-                             size, r.failures.size()),
-                   "want", "chip");
-  }
-  if (r.failures.empty() && r.unstable.empty()) {
-    if (!o_.quiet) out_ << Format("erase: all %u bytes blank\n", size);
-    return kExitOk;
-  }
-  return Verdict(r, Format("erase: %zu of %u bytes are not blank after the "
-                           "erase\n",
-                           r.failures.size(), size),
-                 "want", "chip");
-}
-
-int Run::VerifyWithFile() {
-  const OperationResult r = session_->Verify(image_.bytes, sink_);
-  const int code = Ended(r.outcome, r.port_failed, "verify");
-  if (code != kExitOk) return code;
-  return Verdict(r, Format("verify: %zu bytes compared, %zu differ\n",
-                           image_.bytes.size(), r.failures.size()),
-                 "file", "chip");
-}
-
-int Run::WriteFromFile() {
-  WriteOptions options;
-  if (o_.no_erase) options.mode = WriteMode::kNoErase;
-  const WriteReport report = session_->Write(
-      image_.bytes, options, o_.log ? &log_ : nullptr, sink_);
-  display_.Finish("write");
-  OperationResult r;
-  r.failures = report.failures;
-  const int verdict = Verdict(
-      r, Format("write: %u bytes programmed, %u skipped, %zu failed%s%s\n",
-                report.programmed, report.skipped, report.failures.size(),
-                report.not_reached == 0
-                    ? ""
-                    : Format(", %u not reached", report.not_reached).c_str(),
-                report.erased ? " (the chip was erased first)" : ""),
-      "wrote", "read back");
-  if (report.outcome == Outcome::kStopped && report.not_reached > 0) {
-    Summary() << Format("write stopped at address %04X: %u bytes programmed, "
-                        "%u not reached; the chip is partly written\n",
-                        report.stopped_at, report.programmed,
-                        report.not_reached);
-  }
-  const int code = Ended(report.outcome, report.port_failed, nullptr);
-  return code != kExitOk ? code : verdict;
+  if (options.command == "batch") return RunBatchCommand(options, env, report);
+  return RunChipCommand(options, env, report);
 }
 
 }  // namespace
@@ -425,16 +56,35 @@ int Run::WriteFromFile() {
 int RunCli(const std::vector<std::string>& args, CliEnv& env) {
   CliOptions options;
   int code = kExitOk;
-  if (!ParseCliOptions(args, *env.out, *env.err, &options, &code)) return code;
-  if (options.command == "ports") {
-    if (!env.can_find_ports) {
-      *env.err << "tarnwick: ports: finding the hardware works on Linux "
-                  "only; give --rtl-base and --epp-port, or --config FILE\n";
-      return kExitBadUsage;
+  std::ostringstream refusal;
+  if (!ParseCliOptions(args, *env.out, refusal, &options, &code)) {
+    *env.err << refusal.str();
+    // A refused command line still gives a whole stream when --json asked.
+    const auto end = std::find(args.begin(), args.end(), "--");
+    if (code != kExitOk && std::find(args.begin(), end, "--json") != end) {
+      RunReport report(env, true);
+      report.start()["version"] = kTarnwickVersion;
+      report.Event("error", {{"text", FirstLine(refusal.str())},
+                             {"exit", code},
+                             {"code", "usage"}});
+      report.Finish(code);
     }
-    *env.out << FormatHardwareScan(ScanHardware(env.system_root));
-    return kExitOk;
+    return code;
   }
-  Run run(options, env);
-  return run.Go();
+  RunReport report(env, options.json);
+  EventFields& start = report.start();
+  start["command"] = options.command;
+  if (!options.file.empty()) start["file"] = options.file;
+  start["version"] = kTarnwickVersion;
+  if (options.command == "ports") {
+    start["target"] = "ports";
+  } else if (options.command != "checksum") {
+    start["target"] = options.sim_dir ? "sim" : "ports";
+    if (options.sim_dir) start["sim"] = *options.sim_dir;
+  }
+  code = RunCommand(options, env, report);
+  if (env.stop_signal != nullptr && env.stop_signal->load() != 0)
+    code = 128 + env.stop_signal->load();
+  report.Finish(code);
+  return code;
 }

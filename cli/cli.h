@@ -11,6 +11,7 @@
 
 #include "base/clock.h"
 #include "base/file.h"
+#include "link/board_ports.h"
 #include "link/port_io.h"
 
 // Exit codes of the command line.
@@ -34,12 +35,23 @@ struct CliEnv {
   Clock* clock = nullptr;
   // Set (by Ctrl-C and other signals) to stop at the next address.
   const std::atomic<bool>* interrupted = nullptr;
+  // The number of the first signal that asked the run to stop (0 while
+  // none has): the run then exits with 128 + it. Null: 130.
+  const std::atomic<int>* stop_signal = nullptr;
   // Keeps the real clock's sleeps to 1 ms from before the first chip cycle
   // to the end of the run (HoldFineClockResolution); none when null.
   std::function<std::unique_ptr<ClockResolution>()> hold_fine_clock;
-  // The platform's real port access for the given ports; null, with the
-  // reason and its fixes in *why, when there is none.
-  std::function<std::unique_ptr<PortIo>(std::string* why)> open_real_port;
+  // The platform's real port access to the board at `ports`, through the
+  // port-access library named (empty: the platform's choice), opened or
+  // not yet; null, with the reason and its fixes in *note, when there is
+  // none. On success *note may name what was opened, to be said.
+  std::function<std::unique_ptr<PortIo>(const BoardPorts& ports,
+                                        const std::string& library,
+                                        std::string* note)>
+      open_real_port;
+  // Whether the platform drives real ports through a library it loads,
+  // which --port-library may name (Windows).
+  bool loads_port_library = false;
   // Whether the platform can find the card and the parallel port (Linux),
   // and the folder whose /sys and /proc it looks in.
   bool can_find_ports = false;
@@ -48,7 +60,8 @@ struct CliEnv {
 
 // Runs the command line `args` (without the program's name; UTF-8) and
 // returns its exit code. Port access, when opened, is released on every
-// way out, and a simulated board's chip saved.
+// way out, and a simulated board's chip saved. With --json, standard
+// output carries the run's events, "summary" last with this exit code.
 int RunCli(const std::vector<std::string>& args, CliEnv& env);
 
 #endif  // TARNWICK_CLI_CLI_H_

@@ -2,18 +2,24 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
+#include <functional>
+#include <map>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "base/format.h"
 #include "image/intel_hex.h"
 #include "link/linux_port_io.h"
 #include "testing/board_rig.h"
 #include "testing/fake_system.h"
+#include "testing/interrupting_clock.h"
 #include "testing/recording_instructions.h"
 
 namespace {
@@ -24,32 +30,27 @@ namespace {
 // recorded instructions and a fake system.
 class CliTest : public ::testing::Test {
  protected:
-  struct Clock : VirtualClock {
-    uint64_t interrupt_at_us = UINT64_MAX;
-    std::atomic<bool> interrupted{false};
-    void SleepMs(uint32_t ms) override {
-      VirtualClock::SleepMs(ms);
-      interrupted = interrupted || NowUs() >= interrupt_at_us;
-    }
-  };
+  using Clock = InterruptingClock;
   struct Result {
     int code;
     std::string out, err;
   };
+  // Standard input holds `in`, or is `input_` when set.
   Result Run(std::vector<std::string> args, bool sim = true,
              bool terminal = false, const std::string& in = "") {
     if (sim) args.insert(args.begin(), {"--sim", P("board")});
     std::istringstream input(in);
     std::ostringstream out, err;
     CliEnv env;
-    env.in = &input;
+    env.in = input_ != nullptr ? input_ : &input;
     env.out = &out;
     env.err = &err;
     env.err_is_terminal = terminal;
     env.clock = &clock_;
     env.interrupted = &clock_.interrupted;
-    env.open_real_port = [this](std::string*) {
-      return std::make_unique<LinuxPortIo>(&io_, system_.root);
+    env.open_real_port = [this](const BoardPorts& ports, const std::string&,
+                                std::string*) {
+      return std::make_unique<LinuxPortIo>(&io_, ports, system_.root);
     };
     env.can_find_ports = !sim;
     env.system_root = system_.root;
@@ -68,12 +69,26 @@ class CliTest : public ::testing::Test {
     return (dir_ / name).string();
   }
   std::string Chip() const { return Slurp(dir_ / "board/simchip.bin"); }
+  // Every file under the test's folder, with its mode and bytes.
+  std::map<std::string, std::string> Files() const {
+    std::map<std::string, std::string> files;
+    for (const auto& entry :
+         std::filesystem::recursive_directory_iterator(dir_)) {
+      struct stat st;
+      lstat(entry.path().c_str(), &st);
+      files[entry.path().string()] =
+          std::to_string(st.st_mode) + ":" +
+          (S_ISREG(st.st_mode) ? Slurp(entry.path()) : "");
+    }
+    return files;
+  }
 
   std::filesystem::path dir_ = FreshDir();
   Clock clock_;
   uint64_t fine_clock_from_ = UINT64_MAX, fine_clock_to_ = UINT64_MAX;
   FakeSystem system_;
   RecordingInstructions io_;
+  std::istream* input_ = nullptr;
 };
 
 // Each command's words and exit code on boards of each kind; every row
@@ -90,6 +105,9 @@ TEST_F(CliTest, EachCommandSaysWhatHappenedAndExits) {
   const std::string moved = "rtl_base = E800\nepp_port = 278";
   const std::string unknown = "signature = 12 34 56", absent = "chip = absent";
   const std::string noisy = "lines = noisy";
+  const std::string flicker = "flicker = 100-101";
+  Spill(dir_ / "far.s37", "S309FFFFFFF8AABBCCDDF3\nS70500000000FA\n");
+  Spill(dir_ / "cut.s19", "S1060000020030C7\nS108003075816080FEF3\n");
   Spill(dir_ / "notes.bin", "firmware 1.2\n");
   Spill(dir_ / "fw.dat", "S1060000020030C7\r\nS9030000FC\r\n");
   const struct Case {
@@ -104,14 +122,23 @@ TEST_F(CliTest, EachCommandSaysWhatHappenedAndExits) {
       {absent, 1, "write: 0 bytes programmed, 4093 skipped, 3 failed",
        {"write", P("fw.hex"), "-q", "--force"}},
       {unknown, 3, "unknown signature 12 34 56: name the part", {"erase"}},
-      {unknown, 1, "names no known part; taking a 4 KB", {"blank-check"}},
-      {"", 0, "erase: all 8192 bytes blank\n", {"erase", "--part", "89c52"}},
+      {unknown, 3, "unknown signature 12 34 56: name the part",
+       {"write", P("fw.hex")}},
+      {unknown, 0, "write: 3 bytes programmed",
+       {"write", P("fw.hex"), "--part", "89c51"}},
+      {unknown, 1, "names no known part; taking a 4 KB 89C51", {"blank-check"}},
+      {"", 3, "--part 89c52, but the signature 1E 51 FF names an 89C51: "
+              "check the chip", {"erase", "--part", "89c52"}},
+      {"", 0, "erase: all 8192 bytes blank\n",
+       {"erase", "--part", "89c52", "--force"}},
       {stuck, 1, "erase: 1 of 4096 bytes are not blank after the erase\n"
                  "  0003: want FF, chip FE\n", {"erase"}},
-      {stuck, 1, "verify: 4096 bytes compared, 16 differ\n"
-                 "  0000: file 02, chip 00\n", {"verify", P("fw.hex"), "-q"}},
+      {stuck, 1, "verify: 4096 bytes compared, 16 differ\nchip image: SUM16 "
+                 "ED40, CRC-32 C3F848D9\n  0000: file 02, chip 00\n",
+       {"verify", P("fw.hex"), "-q"}},
       {stuck, 1, "write: 2 bytes programmed, 0 skipped, 2 failed (the chip "
-                 "was erased first)\n  0001: wrote 20, read back A0\n"
+                 "was erased first)\nchip image: SUM16 ECA5, CRC-32 "
+                 "68BA4386\n  0001: wrote 20, read back A0\n"
                  "  0003: wrote 41", {"write", P("w.bin")}},
       {"", 0, "write: 16 bytes programmed, 0 skipped, 0 failed\n",
        {"write", P("same.bin"), "--no-erase"}},
@@ -126,12 +153,25 @@ TEST_F(CliTest, EachCommandSaysWhatHappenedAndExits) {
        {"read", P("noisy.bin")}},
       {noisy, 1, "addresses read differently twice: the data lines are",
        {"blank-check", "--force", "-q"}},
+      // Lines that flicker at two addresses only: those, and no others.
+      {flicker, 1, "blank-check: 4096 bytes checked, 0 not blank\n"
+                   "2 addresses read differently twice: the data lines are "
+                   "not stable: check the board's wiring and power\n"
+                   "  0100: first", {"blank-check"}},
+      {flicker, 1, "erase: 0 of 4096 bytes are not blank after the erase\n"
+                   "2 addresses read differently twice", {"erase"}},
       {"", 0, "warning: --part 89c52, but the signature 1E 51 FF names an "
-              "89C51", {"erase", "--part", "89c52"}},
-      {"", 2, "big.bin: 4097 bytes do not fit the 4096-byte chip",
+              "89C51", {"erase", "--part", "89c52", "--force"}},
+      {"", 2, "big.bin: 4097 bytes do not fit the 4096-byte 89C51",
        {"verify", P("big.bin")}},
-      {"", 2, "big.hex:257: byte at address 1000 is beyond the 4096-byte",
-       {"write", P("big.hex")}},
+      {"", 2, "big.hex:257: byte at address 1000 is beyond the 4096-byte "
+              "89C51", {"write", P("big.hex")}},
+      {"", 2, "far.s37:1: byte at address FFFFFFF8 is beyond the 4096-byte "
+              "89C51", {"verify", P("far.s37")}},
+      {"", 2, "far.s37:1: byte at address FFFFFFF8 is beyond the 8192-byte "
+              "89C52", {"verify", P("far.s37"), "--part", "89c52", "--force"}},
+      {"", 2, "cut.s19:3: no end record (S7, S8 or S9), nor a count",
+       {"write", P("cut.s19")}},
       {"part = 89c52", 1, "verify: 8192 bytes compared, 8191 differ",
        {"verify", P("big.hex")}},
       {moved, 0, "89C51", {"signature", "--config", P("start.ini")}},
@@ -142,7 +182,7 @@ TEST_F(CliTest, EachCommandSaysWhatHappenedAndExits) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.args[0] + " on " + c.board);
     Spill(dir_ / "board/simboard.ini", c.board);
-    std::string chip = Pattern(16);
+    std::string chip = c.board == flicker ? "" : Pattern(16);
     chip.resize(c.board == "part = 89c52" ? 8192 : 4096, '\xFF');
     Spill(dir_ / "board/simchip.bin", chip);
     const Result r = Run(c.args);
@@ -158,7 +198,8 @@ TEST_F(CliTest, WriteProgramsWhatItMustAndReadsBack) {
   Spill(dir_ / "board/simboard.ini", "trace = board.txt");
   Spill(dir_ / "fw.hex",
         ":0300000002003BC0\r\n:04003B00E4F5A02226\r\n:00000001FF\r\n");
-  EXPECT_EQ("write: 7 bytes programmed, 4089 skipped, 0 failed\n",
+  const std::string sums = "chip image: SUM16 EBDF, CRC-32 384A65BC\n";
+  EXPECT_EQ("write: 7 bytes programmed, 4089 skipped, 0 failed\n" + sums,
             Run({"write", P("fw.hex"), "--trace", P("trace.txt")}).out);
   std::string want(4096, '\xFF');
   want.replace(0, 3, "\x02\x00\x3B", 3).replace(0x3B, 4, "\xE4\xF5\xA0\x22");
@@ -169,7 +210,7 @@ TEST_F(CliTest, WriteProgramsWhatItMustAndReadsBack) {
     EXPECT_NE(std::string::npos, Slurp(dir_ / "trace.txt").find(line));
   EXPECT_NE(std::string::npos,
             Slurp(dir_ / "board/board.txt").find("  close\n"));
-  EXPECT_EQ("read 4096 bytes into " + P("back.HEX") + "\n",
+  EXPECT_EQ("read 4096 bytes into " + P("back.HEX") + "\n" + sums,
             Run({"read", P("back.HEX")}).out);
   ChipImage hex;
   ASSERT_TRUE(ParseIntelHex(Slurp(dir_ / "back.HEX"), 4096, &hex, nullptr));
@@ -204,7 +245,7 @@ TEST_F(CliTest, InterruptStopsAtTheNextAddress) {
   ASSERT_NE(std::string::npos, said) << r.out;
   EXPECT_EQ(1, std::sscanf(r.out.c_str() + said, "write stopped at address %X",
                            &stopped_at));
-  EXPECT_NE(std::string::npos, r.out.find("the chip is partly written"));
+  EXPECT_NE(std::string::npos, r.out.find("; the chip is partly programmed"));
   // The fine clock was held from before the first cycle to the end.
   EXPECT_EQ(0u, fine_clock_from_);
   EXPECT_EQ(clock_.NowUs(), fine_clock_to_);
@@ -227,10 +268,11 @@ TEST_F(CliTest, ABoardHeldByAnotherProgramIsRefused) {
   ASSERT_NE(nullptr, held) << why;
   Result r = Run({"signature"});
   EXPECT_EQ(3, r.code);
-  EXPECT_NE(std::string::npos,
-            r.err.find("the board is busy: process " +
-                       std::to_string(getpid()) + " ("))
+  EXPECT_EQ(0u, r.err.find("tarnwick: the board is busy: process " +
+                           std::to_string(getpid()) + " (" +
+                           BoardLock::ThisProcess() + ") holds the board"))
       << r.err;
+  EXPECT_EQ(r.err.size() - 1, r.err.find('\n')) << "one line: " << r.err;
   EXPECT_NE(std::string::npos, r.err.find("--wait SECONDS waits for it"));
   EXPECT_EQ(UINT64_MAX, fine_clock_from_) << "no chip cycle was started";
   r = Run({"signature", "--wait", "2"});
@@ -239,22 +281,239 @@ TEST_F(CliTest, ABoardHeldByAnotherProgramIsRefused) {
   EXPECT_EQ(2000000u, clock_.NowUs());
   held.reset();
   EXPECT_EQ(0, Run({"signature"}).code);
+
+  // A waiting run sees the chip its holder left: the board's files are
+  // read once the board is taken.
+  held = BoardLock::Acquire(BoardLock::ResourcesOfFolder(dir_ / "board"),
+                            &clock_, 0, nullptr, &why);
+  Spill(dir_ / "new.bin", Pattern(4096));
+  clock_.then_at_us = clock_.NowUs() + 500000;
+  clock_.then = [&] {
+    Spill(dir_ / "board/simchip.bin", Pattern(4096));
+    held.reset();
+  };
+  r = Run({"verify", P("new.bin"), "--wait", "5"});
+  EXPECT_EQ(0, r.code) << r.out << r.err;
+}
+
+// A refused run, whatever refuses it, changes no file: not the log nor
+// the trace it names, not the image, not the simulated board's files. One
+// file named twice by any path, link or hard link is refused before
+// anything, naming both.
+TEST_F(CliTest, ARefusedRunChangesNoFile) {
+  Spill(dir_ / "k.log", "old\r\n");
+  chmod(P("k.log").c_str(), 0600);
+  Spill(dir_ / "t.txt", "old trace\n");
+  Spill(dir_ / "out.bin", "old image");
+  Spill(dir_ / "fw.hex", ":0300000002003BC0\r\n:00000001FF\r\n");
+  Spill(dir_ / "big.hex", FormatIntelHex(std::vector<uint8_t>(8192, 0)));
+  std::filesystem::create_hard_link(dir_ / "k.log", dir_ / "hard.log");
+  std::filesystem::create_symlink("k.log", dir_ / "link.log");
+  const std::string fw = P("fw.hex"), k = P("k.log"), t = P("t.txt");
+  const std::string out = P("out.bin");
+  const struct {
+    std::string board;
+    bool held;  // by another program
+    std::vector<std::string> args;
+    int code;
+    std::string said;
+  } cases[] = {
+      {"", true, {"write", fw, "--log", k, "--trace", t}, 3, "board is busy"},
+      {"chip = absent", false, {"write", fw, "--log", k, "--trace", t}, 3,
+       "no chip answers"},
+      {"signature = 12 34 56", false, {"write", fw, "--log", k}, 3,
+       "unknown signature"},
+      {"", false, {"write", fw, "--part", "89c52", "--trace", t}, 3,
+       "--part 89c52, but the signature 1E 51 FF names an 89C51"},
+      {"lines = noisy", false, {"read", out, "--trace", t}, 1,
+       "the signature read differently twice"},
+      {"", false, {"write", P("big.hex"), "--log", k, "--trace", t}, 2,
+       "beyond the 4096-byte 89C51"},
+      {"", false, {"write", fw, "--log", t, "--trace", t}, 2,
+       "--log " + t + " and --trace " + t + " are one file: give each"},
+      {"", false, {"read", out, "--trace", out}, 2,
+       "the image file " + out + " and --trace " + out + " are one file"},
+      {"", false, {"write", fw, "--trace", fw}, 2, "are one file"},
+      {"", false, {"write", fw, "--trace", P("board/simchip.bin")}, 2,
+       "--trace " + P("board/simchip.bin") + " and the simulated board's"},
+      {"", false, {"write", fw, "--log", k, "--trace", P("hard.log")}, 2,
+       "are one file"},
+      {"", false, {"write", fw, "--log", P("link.log"), "--trace",
+                   P("board/../k.log")}, 2, "are one file"},
+      {"", false, {"read", out, "--config", out}, 2, "are one file"},
+      {"trace = ../t.txt", false, {"signature", "--trace", t}, 2,
+       "and the simulated board's trace"},
+      {"", false, {"write", fw, "--log", P("no/k.log"), "--trace", t}, 2,
+       "cannot write --log " + P("no/k.log") + ": there is no folder"},
+      {"", false, {"read", P("board")}, 2, ": it is a folder"},
+      {"", false, {"--sim", out, "read", P("x.bin")}, 2,
+       "--sim: " + out + " is not a folder"},
+      {"", false, {"--sim", "/proc/nope/board", "read", P("x.bin")}, 2,
+       "--sim: cannot make the folder /proc/nope/board"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.said);
+    Spill(dir_ / "board/simboard.ini", c.board);
+    Spill(dir_ / "board/simchip.bin", Pattern(4096));
+    std::string why;
+    auto held = c.held ? BoardLock::Acquire(
+                             BoardLock::ResourcesOfFolder(dir_ / "board"),
+                             &clock_, 0, nullptr, &why)
+                       : nullptr;
+    const auto before = Files();
+    const Result r = Run(c.args, c.args[0] != "--sim");
+    EXPECT_EQ(c.code, r.code) << r.err;
+    EXPECT_NE(std::string::npos, r.err.find(c.said)) << r.err;
+    EXPECT_TRUE(before == Files());
+  }
+}
+
+// Whatever `read` writes, in every format its name or --format gives, is
+// taken back by `verify` and `write` for the whole chip, whatever the chip
+// holds: a blank chip's backup too.
+TEST_F(CliTest, EveryBackupComesBack) {
+  const struct {
+    const char* board;
+    std::string chip;
+  } chips[] = {
+      {"", std::string(4096, '\xFF')},
+      {"", std::string(4096, '\0')},
+      {"", Pattern(4096)},
+      {"part = 89c52", Pattern(8192)},
+  };
+  // Each name, and the first character of the file read into it ('\0':
+  // raw, the chip's first byte).
+  const std::pair<const char*, char> names[] = {
+      {"b.hex", ':'},  {"b.ihx", ':'}, {"b.ihex", ':'}, {"b.s19", 'S'},
+      {"b.s28", 'S'},  {"b.s37", 'S'}, {"b.srec", 'S'}, {"b.mot", 'S'},
+      {"b.bin", '\0'}, {"b.raw", '\0'}, {"b.img", '\0'}, {"b.dat", '\0'}};
+  for (const auto& chip : chips) {
+    Spill(dir_ / "board/simboard.ini", chip.board);
+    for (const auto& [name, lead] : names) {
+      SCOPED_TRACE(std::string(name) + " of " + chip.chip.substr(0, 2));
+      Spill(dir_ / "board/simchip.bin", chip.chip);
+      Result r = Run({"read", P(name), "-q"});
+      ASSERT_EQ("", r.err);
+      ASSERT_EQ(0, r.code);
+      EXPECT_EQ(lead != '\0' ? lead : chip.chip[0], Slurp(dir_ / name)[0]);
+      r = Run({"verify", P(name)});
+      EXPECT_EQ(0, r.code) << r.out << r.err;
+      EXPECT_NE(std::string::npos,
+                r.out.find(std::to_string(chip.chip.size()) +
+                           " bytes compared, 0 differ"))
+          << r.out;
+      Spill(dir_ / "board/simchip.bin",
+            std::string(chip.chip.size(), '\x55'));
+      r = Run({"write", P(name), "-q"});
+      EXPECT_EQ(0, r.code) << r.err;
+      EXPECT_TRUE(chip.chip == Chip());
+    }
+  }
+  // Raw bytes that read as text, in a file whose name says no format: the
+  // read says how to take them back.
+  Spill(dir_ / "board/simboard.ini", "");
+  Spill(dir_ / "board/simchip.bin", std::string(4096, 'S'));
+  Result r = Run({"read", P("b.dat")});
+  EXPECT_NE(std::string::npos,
+            r.err.find("warning: " + P("b.dat") + " reads as text: give "
+                       "--format raw to write or verify it"))
+      << r.err;
+  EXPECT_EQ(0, Run({"verify", P("b.dat"), "--format", "raw"}).code);
+}
+
+// A stop says what became of the chip: unchanged, or erased (partly
+// programmed: InterruptStopsAtTheNextAddress).
+TEST_F(CliTest, AStopSaysWhatBecameOfTheChip) {
+  Spill(dir_ / "image.bin", Pattern(4096));  // needs an erase over zeros
+  const std::string zeros(4096, '\0');
+  const struct {
+    std::vector<std::string> args;
+    uint64_t at_us, at_call;
+    std::string said;
+    std::string chip;  // afterwards
+  } cases[] = {
+      {{"write", P("image.bin")}, UINT64_MAX, 3000,
+       "write stopped before changing anything: the chip is unchanged", zeros},
+      {{"write", P("image.bin")}, 50000, UINT64_MAX,
+       "write stopped after the erase, before programming: the chip is "
+       "erased", std::string(4096, '\xFF')},
+      {{"erase"}, UINT64_MAX, 10,
+       "interrupted; stopped at the next address: the chip is unchanged",
+       zeros},
+      {{"read", P("out.bin")}, UINT64_MAX, 3000,
+       "stopped at the next address: no file written; the chip is unchanged",
+       zeros},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.said);
+    Spill(dir_ / "board/simchip.bin", zeros);
+    clock_.calls = 0;
+    clock_.interrupted = false;
+    clock_.interrupt_at_us = clock_.NowUs() + c.at_us;
+    clock_.interrupt_at_call = c.at_call;
+    const Result r = Run(c.args);
+    EXPECT_EQ(130, r.code);
+    EXPECT_NE(std::string::npos, (r.out + r.err).find(c.said))
+        << r.out << r.err;
+    EXPECT_TRUE(c.chip == Chip());
+    EXPECT_FALSE(std::filesystem::exists(dir_ / "out.bin"));
+  }
+}
+
+// Standard input has the limit of a file, refused as soon as it is passed
+// (signals_test stops its reading); the summaries of write and verify stay
+// on standard output.
+TEST_F(CliTest, StandardInputIsBoundedAndSummariesStayOnOutput) {
+  // Endless zeros, counted.
+  struct Endless : std::streambuf {
+    char block[4096] = {};
+    uint64_t given = 0;
+    int_type underflow() override {
+      given += sizeof block;
+      setg(block, block, block + sizeof block);
+      return 0;
+    }
+  } endless;
+  std::istream in(&endless);
+  input_ = &in;
+  Result r = Run({"write", "-"});
+  EXPECT_EQ(2, r.code);
+  EXPECT_EQ("tarnwick: standard input: more than 16777216 bytes, more than "
+            "any image file holds\n", r.err);
+  EXPECT_LE(endless.given, (16u << 20) + 65536 + 4096);
+  input_ = nullptr;
+  const std::string hex = ":0300000002003BC0\r\n:00000001FF\r\n";
+  r = Run({"write", "-"}, true, false, hex);
+  const std::string sums = "chip image: SUM16 ED40, CRC-32 C3F848D9\n";
+  EXPECT_EQ("write: 3 bytes programmed, 4093 skipped, 0 failed\n" + sums,
+            r.out);
+  r = Run({"verify", "-"}, true, false, hex);
+  EXPECT_EQ("verify: 4096 bytes compared, 0 differ\n" + sums, r.out);
 }
 
 // The Linux backend: the card and port found in the system's files and
-// driven through iopl, and released; a refusal touches no port.
+// opened to the run, driven, and closed; a refusal touches no port.
 TEST_F(CliTest, LinuxFindsItsPortsOrTouchesNothing) {
+  // Ports of this run only, so that two runs at once take no one lock.
+  const unsigned rtl = 0xE800 - getpid() % 64 * 0x100;
+  const unsigned epp = 0x278 + getpid() % 64 * 0x10;
   system_.AddPciDevice("0000:02:01.0", 0x10EC, 0x8139,
-                       Rtl8139Resources(0xE800));
-  Spill(system_.root / "proc/ioports", "0278-027a : parport0\n");
+                       Rtl8139Resources(rtl));
+  Spill(system_.root / "proc/ioports",
+        Format("%04x-%04x : parport0\n", epp, epp + 2));
   EXPECT_NE(std::string::npos,
-            Run({"signature"}, false).err.find("I/O E800 and the parallel"));
-  EXPECT_EQ(0u, io_.log.find("iopl3 outl E8D4 FF000032 outb 278 2 inb E8D7"));
-  EXPECT_EQ(io_.log.size() - 6, io_.log.rfind(" iopl0"));
+            Run({"signature"}, false)
+                .err.find(Format("I/O %X and the parallel port at %X", rtl,
+                                 epp)));
+  const std::string open = Format("ioperm+%X:4 ioperm+%X:1", rtl + 0xD4, epp);
+  const std::string close = Format("ioperm-%X:1 ioperm-%X:4", epp, rtl + 0xD4);
+  EXPECT_EQ(0u, io_.log.find(open + Format(" outl %X FF000032 outb %X 2 inb %X",
+                                           rtl + 0xD4, epp, rtl + 0xD7)));
+  EXPECT_EQ(io_.log.size() - close.size(), io_.log.rfind(close));
   io_.log.clear();
-  io_.iopl_error = EPERM;
+  io_.ioperm_error = EPERM;
   EXPECT_NE(std::string::npos, Run({"erase"}, false).err.find("refused: "));
-  EXPECT_EQ("iopl3", io_.log) << "no port touched";
+  EXPECT_EQ(Format("ioperm+%X:4", rtl + 0xD4), io_.log) << "no port touched";
 }
 
 }  // namespace

@@ -1,8 +1,11 @@
 // tarnwick on Linux and other POSIX systems: real ports through the
 // kernel's port I/O where the processor has it (refused elsewhere).
 
+#include <fcntl.h>
 #include <signal.h>
 #include <unistd.h>
+
+#include <cerrno>
 
 #include <atomic>
 #include <iostream>
@@ -17,15 +20,29 @@ namespace {
 
 std::atomic<bool> interrupted{false};
 // The first signal that asked the run to stop; 0 while none has.
-volatile sig_atomic_t stop_signal = 0;
+std::atomic<int> stop_signal{0};
+static_assert(std::atomic<int>::is_always_lock_free,
+              "the signal handler sets it");
 
 void OnStopSignal(int signal) {
-  if (stop_signal == 0) stop_signal = signal;
+  int first = 0;
+  stop_signal.compare_exchange_strong(first, signal);
   interrupted = true;
+  // A read of standard input under way ends on the signal; one about to
+  // begin (selftest waiting for Enter) must not wait either, so standard
+  // input ends here.
+  const int saved_errno = errno;
+  const int none = open("/dev/null", O_RDONLY);
+  if (none >= 0) {
+    dup2(none, STDIN_FILENO);
+    close(none);
+  }
+  errno = saved_errno;
 }
 
-std::unique_ptr<PortIo> OpenRealPort(std::string*) {
-  return std::make_unique<LinuxPortIo>(RealPortInstructions());
+std::unique_ptr<PortIo> OpenRealPort(const BoardPorts& ports,
+                                     const std::string&, std::string*) {
+  return std::make_unique<LinuxPortIo>(RealPortInstructions(), ports);
 }
 
 }  // namespace
@@ -49,12 +66,13 @@ int main(int argc, char** argv) {
   env.out_is_terminal = isatty(STDOUT_FILENO) == 1;
   env.err_is_terminal = isatty(STDERR_FILENO) == 1;
   env.hold_fine_clock = HoldFineClockResolution;
-  env.clock = RealClock();
+  env.clock = RealClockWithoutYields();
   env.interrupted = &interrupted;
+  env.stop_signal = &stop_signal;
   env.open_real_port = OpenRealPort;
   env.can_find_ports = true;
-  int code = RunCli(std::vector<std::string>(argv + 1, argv + argc), env);
+  // A signal makes the exit code 128 + its number (RunCli).
+  const int code = RunCli(std::vector<std::string>(argv + 1, argv + argc), env);
   std::cout.flush();
-  if (stop_signal != 0) code = 128 + stop_signal;
   return code;
 }

@@ -16,7 +16,7 @@
 
 #include "base/file.h"
 #include "cli/cli.h"
-#include "winio/winio_library.h"
+#include "winio/port_library.h"
 
 namespace {
 
@@ -75,8 +75,10 @@ bool ToUtf8(const wchar_t* wide, std::string* utf8) {
   return true;
 }
 
-std::unique_ptr<PortIo> OpenRealPort(std::string* why) {
-  return LoadWinIoLibrary(ExecutableDirectory(), why);
+std::unique_ptr<PortIo> OpenRealPort(const BoardPorts&,
+                                     const std::string& library,
+                                     std::string* note) {
+  return LoadPortLibrary(ExecutableDirectory(), library, note);
 }
 
 }  // namespace
@@ -106,13 +108,15 @@ int wmain(int argc, wchar_t** argv) {
   env.out_is_terminal = _isatty(_fileno(stdout)) != 0;
   env.err_is_terminal = _isatty(_fileno(stderr)) != 0;
   env.hold_fine_clock = HoldFineClockResolution;
-  env.clock = RealClock();
+  env.clock = RealClockWithoutYields();
   env.interrupted = &interrupted;
+  env.stop_signal = &stop_signal;
   env.open_real_port = OpenRealPort;
-  int code = RunCli(args, env);
+  env.loads_port_library = true;
+  // A console event makes the exit code 128 + its signal's number (RunCli).
+  const int code = RunCli(args, env);
   std::cout.flush();
   std::cerr.flush();
-  if (stop_signal != 0) code = 128 + stop_signal;
   ::SetEvent(run_ended);
   return code;
 }

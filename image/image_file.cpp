@@ -114,6 +114,10 @@ ImageFormat ImageFormatOfName(const FilePath& path) {
   return ImageFormat::kAuto;
 }
 
+uint64_t ImageFileLimit(uint32_t chip_size) {
+  return std::max<uint64_t>(kMaxTextImageBytes, chip_size);
+}
+
 ImageLoadResult LoadRawImage(const FilePath& path, uint32_t max_bytes,
                              ChipImage* image, ImageError* error) {
   std::string contents;
@@ -126,7 +130,8 @@ ImageLoadResult LoadRawImage(const FilePath& path, uint32_t max_bytes,
 
 ImageLoadResult ParseImage(const std::string& contents, const FilePath& name,
                            ImageFormat format, uint32_t chip_size,
-                           ChipImage* image, ImageError* error) {
+                           ChipImage* image, ImageError* error,
+                           ImageFormat* taken) {
   if (contents.empty())
     return Refuse(ImageLoadResult::kMalformed, 0, "the file is empty", error);
   ImageFormat chosen =
@@ -165,25 +170,26 @@ ImageLoadResult ParseImage(const std::string& contents, const FilePath& name,
     default:
       parsed.bytes.assign(contents.begin(), contents.end());
   }
-  if (parsed.whole_chip &&
+  if (parsed.whole_chip && parsed.beyond_line == 0 &&
       std::all_of(parsed.line_of.begin(), parsed.line_of.end(),
                   [](int line) { return line == 0; })) {
     return Refuse(ImageLoadResult::kMalformed, 0,
                   "its records give no bytes", error);
   }
   *image = std::move(parsed);
+  if (taken != nullptr)
+    *taken = chosen == ImageFormat::kAuto ? ImageFormat::kRaw : chosen;
   return ImageLoadResult::kLoaded;
 }
 
 ImageLoadResult LoadImageFile(const FilePath& path, ImageFormat format,
                               uint32_t chip_size, ChipImage* image,
-                              ImageError* error) {
+                              ImageError* error, ImageFormat* taken) {
   std::string contents;
   const ImageLoadResult result =
-      ReadWhole(path, std::max<uint64_t>(kMaxTextImageBytes, chip_size),
-                &contents, error);
+      ReadWhole(path, ImageFileLimit(chip_size), &contents, error);
   if (result != ImageLoadResult::kLoaded) return result;
-  return ParseImage(contents, path, format, chip_size, image, error);
+  return ParseImage(contents, path, format, chip_size, image, error, taken);
 }
 
 std::string FormatImage(const std::vector<uint8_t>& bytes,

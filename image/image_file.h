@@ -34,6 +34,10 @@ enum class ImageLoadResult {
 // written as Intel HEX takes under 200 KB.
 constexpr uint64_t kMaxTextImageBytes = 16 << 20;
 
+// The most bytes an image file (or standard input) for a chip of
+// `chip_size` bytes may hold: kMaxTextImageBytes, or the chip's size.
+uint64_t ImageFileLimit(uint32_t chip_size);
+
 // Loads a raw binary image of at most `max_bytes` bytes, whatever it holds
 // (the desktop program's files). On any result but kLoaded, `*image` is
 // unchanged and `*error` (when given) says why.
@@ -48,17 +52,21 @@ ImageLoadResult LoadRawImage(const FilePath& path, uint32_t max_bytes,
 // S-records when it is 'S', and refused otherwise; anything else is raw.
 // A text file is never taken as raw unless `format` is kRaw, whatever its
 // name. A file with no bytes, or records giving none, is refused. A raw
-// image is taken whatever its length: FitImageToChip checks it against the
+// image is taken whatever its length, and records giving bytes beyond
+// `chip_size` are noted in the image: FitImageToChip checks it against the
 // chip in the socket. On any result but kLoaded,
 // `*image` is unchanged and `*error` says why (with the line for text).
+// `*taken`, when given, gets the format the file was read as (never kAuto).
 ImageLoadResult ParseImage(const std::string& contents, const FilePath& name,
                            ImageFormat format, uint32_t chip_size,
-                           ChipImage* image, ImageError* error);
+                           ChipImage* image, ImageError* error,
+                           ImageFormat* taken = nullptr);
 
 // Reads the file at `path` and parses it as ParseImage does.
 ImageLoadResult LoadImageFile(const FilePath& path, ImageFormat format,
                               uint32_t chip_size, ChipImage* image,
-                              ImageError* error);
+                              ImageError* error,
+                              ImageFormat* taken = nullptr);
 
 // `bytes` written as a file of `format` (kAuto: raw).
 std::string FormatImage(const std::vector<uint8_t>& bytes,

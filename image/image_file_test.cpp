@@ -94,25 +94,49 @@ TEST(ParseImageTest, FormatByNameContentAndChoice) {
   }
 }
 
-TEST(FitImageToChipTest, TellsTheFirstRecordBeyondTheChip) {
+// Bytes beyond the part in use are told with the line of the first record
+// (in the file's order) that gives one, and the part, however far beyond.
+TEST(FitImageToChipTest, TellsTheFirstRecordBeyondThePart) {
+  const struct {
+    std::string text;
+    int line;
+    const char* what;
+  } cases[] = {
+      {":0100000011EE\n:011800002BBC\n:01100000AA45\n:00000001FF\n", 2,
+       "byte at address 1800 is beyond the 4096-byte 89C51"},
+      {":01100000AA45\n:020000040001F9\n:0100000011EE\n:00000001FF\n", 1,
+       "byte at address 1000 is beyond"},
+      {":020000040001F9\n:0100000011EE\n:00000001FF\n", 2,
+       "byte at address 10000 is beyond the 4096-byte 89C51"},
+      {"S30910000000AABBCCDDD8\nS10400001AE1\nS9030000FC\n", 1,
+       "byte at address 10000000 is beyond the 4096-byte 89C51"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    ChipImage image;
+    ImageError error;
+    ASSERT_EQ(ImageLoadResult::kLoaded,
+              ParseImage(c.text, "", ImageFormat::kAuto, 8192, &image,
+                         &error))
+        << error.what;
+    const ChipImage loaded = image;
+    EXPECT_FALSE(FitImageToChip(&image, 4096, "89C51", &error));
+    EXPECT_EQ(c.line, error.line);
+    EXPECT_NE(std::string::npos, error.what.find(c.what)) << error.what;
+    EXPECT_TRUE(loaded.bytes == image.bytes);
+  }
   ChipImage image;
   ImageError error;
-  const std::string text = ":0100000011EE\n:011800002BBC\n:01100000AA45\n"
-                           ":00000001FF\n";
   ASSERT_EQ(ImageLoadResult::kLoaded,
-            ParseImage(text, "a.hex", ImageFormat::kAuto, 8192, &image,
-                       &error));
-  ChipImage fitted = image;
-  EXPECT_FALSE(FitImageToChip(&fitted, 4096, &error));
-  EXPECT_EQ(2, error.line);
-  EXPECT_EQ("byte at address 1800 is beyond the 4096-byte chip", error.what);
-  EXPECT_TRUE(FitImageToChip(&image, 8192, &error));
+            ParseImage(cases[0].text, "a.hex", ImageFormat::kAuto, 8192,
+                       &image, &error));
+  EXPECT_TRUE(FitImageToChip(&image, 8192, "89C52", &error));
   EXPECT_EQ(8192u, image.bytes.size());
 
   ChipImage raw;
   raw.bytes.assign(4097, 0x01);
-  EXPECT_FALSE(FitImageToChip(&raw, 4096, &error));
-  EXPECT_EQ("4097 bytes do not fit the 4096-byte chip", error.what);
+  EXPECT_FALSE(FitImageToChip(&raw, 4096, "89C51", &error));
+  EXPECT_EQ("4097 bytes do not fit the 4096-byte 89C51", error.what);
   EXPECT_EQ(0, error.line);
 }
 

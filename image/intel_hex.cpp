@@ -158,11 +158,9 @@ bool ParseIntelHex(const std::string& text, uint32_t chip_size,
 std::string FormatIntelHex(const std::vector<uint8_t>& image) {
   std::string out;
   uint32_t bank = 0;  // bits 16-31 of the addresses the records give
-  for (size_t at = 0; at < image.size(); at += 16) {
+  for (const size_t at : BlocksToWrite(image)) {
     const size_t n = std::min<size_t>(16, image.size() - at);
     const uint8_t* data = image.data() + at;
-    if (std::all_of(data, data + n, [](uint8_t b) { return b == 0xFF; }))
-      continue;
     const uint32_t upper = static_cast<uint32_t>(at >> 16);
     if (upper != bank) {
       const uint8_t value[] = {static_cast<uint8_t>(upper >> 8),

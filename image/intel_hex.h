@@ -14,22 +14,24 @@
 // address records (03, 05). Lines are split as TextLines does (LF, CR LF or
 // CR; a UTF-8 byte order mark at the start and DOS end-of-file bytes at the
 // end dropped); blank lines, blanks around a record and hex digits of
-// either case are accepted. Refused, with the line and what is wrong: a
-// line not starting with ':', a character that is not a hex digit, an odd
-// number of digits, a length that does not match the byte count (or the
-// record type), a bad checksum, an unknown record type, a byte at or above
-// `chip_size`, an address given twice with different data, anything but
-// blank lines after the end-of-file record, and a missing end-of-file
-// record (its line is the one after the last). On failure `*image` is
-// unchanged. Takes time linear in the text's length and `chip_size`.
+// either case are accepted. Bytes at or above `chip_size` are not kept:
+// image->beyond_line names the first record giving one (FitImageToChip
+// refuses the image, naming the part). Refused, with the line and what is
+// wrong: a line not starting with ':', a character that is not a hex
+// digit, an odd number of digits, a length that does not match the byte
+// count (or the record type), a bad checksum, an unknown record type, an
+// address given twice with different data, anything but blank lines after
+// the end-of-file record, and a missing end-of-file record (its line is
+// the one after the last). On failure `*image` is unchanged. Takes time
+// linear in the text's length and `chip_size`.
 bool ParseIntelHex(const std::string& text, uint32_t chip_size,
                    ChipImage* image, ImageError* error);
 
-// The image as Intel HEX: data records of 16 bytes in upper-case hex with
-// CR LF line ends, none for 16 bytes that are all 0xFF (missing bytes read
-// as 0xFF), an extended linear address record before the first record of
-// each 64 KB bank above the first, and the end-of-file record
-// ":00000001FF". ParseIntelHex with the image's size gives the image back.
+// The image as Intel HEX: data records of 16 bytes (BlocksToWrite) in
+// upper-case hex with CR LF line ends, an extended linear address record
+// before the first record of each 64 KB bank above the first, and the
+// end-of-file record ":00000001FF". ParseIntelHex with the image's size
+// gives the image back.
 std::string FormatIntelHex(const std::vector<uint8_t>& image);
 
 #endif  // TARNWICK_IMAGE_INTEL_HEX_H_

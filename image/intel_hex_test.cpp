@@ -84,12 +84,17 @@ TEST(ParseIntelHexTest, RefusesWithLineAndReason) {
     ChipImage image;
     image.bytes = {1, 2, 3};
     ImageError error;
-    EXPECT_FALSE(ParseIntelHex(c.text, c.chip_size, &image, &error)) << c.text;
+    // Bytes beyond the chip are refused when the image is fitted to it.
+    if (ParseIntelHex(c.text, c.chip_size, &image, &error)) {
+      EXPECT_FALSE(FitImageToChip(&image, c.chip_size, "chip", &error))
+          << c.text;
+    } else {
+      EXPECT_EQ((std::vector<uint8_t>{1, 2, 3}), image.bytes)
+          << "changed on failure: " << c.text;
+    }
     EXPECT_EQ(c.line, error.line) << c.text;
     EXPECT_NE(std::string::npos, error.what.find(c.what))
         << c.text << "\n gave: " << error.what;
-    EXPECT_EQ((std::vector<uint8_t>{1, 2, 3}), image.bytes)
-        << "changed on failure";
   }
 }
 
@@ -154,6 +159,9 @@ TEST(FormatIntelHexTest, RecordsAsCompilersWriteThem) {
       ":00000001FF\r\n",
       FormatIntelHex(image));
   EXPECT_EQ(":00000001FF\r\n", FormatIntelHex({}));
+  // A blank chip still gets a record, so that its file gives bytes.
+  EXPECT_EQ(":10000000FFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFF00\r\n:00000001FF\r\n",
+            FormatIntelHex(std::vector<uint8_t>(4096, 0xFF)));
 
   // Above 64 KB the bank comes first.
   std::vector<uint8_t> large(0x20001, 0xFF);

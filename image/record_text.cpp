@@ -1,5 +1,7 @@
 #include "image/record_text.h"
 
+#include <algorithm>
+
 #include "base/format.h"
 
 namespace {
@@ -82,10 +84,11 @@ bool RecordImage::Put(uint64_t address, const uint8_t* data, size_t count,
   std::vector<uint8_t>& bytes = image_.bytes;
   for (size_t i = 0; i < count; ++i, ++address) {
     if (address >= bytes.size()) {
-      *what = Format("byte at address %04llX is beyond the %llu-byte chip",
-                     static_cast<unsigned long long>(address),
-                     static_cast<unsigned long long>(bytes.size()));
-      return false;
+      if (image_.beyond_line == 0) {
+        image_.beyond_line = line;
+        image_.beyond_address = address;
+      }
+      continue;
     }
     if (image_.line_of[address] != 0 && bytes[address] != data[i]) {
       *what = Format("address %04llX is given twice with different data "
@@ -98,6 +101,18 @@ bool RecordImage::Put(uint64_t address, const uint8_t* data, size_t count,
     if (image_.line_of[address] == 0) image_.line_of[address] = line;
   }
   return true;
+}
+
+std::vector<size_t> BlocksToWrite(const std::vector<uint8_t>& image) {
+  std::vector<size_t> blocks;
+  for (size_t at = 0; at < image.size(); at += 16) {
+    const auto end = image.begin() + std::min<size_t>(at + 16, image.size());
+    if (std::any_of(image.begin() + at, end,
+                    [](uint8_t b) { return b != 0xFF; }))
+      blocks.push_back(at);
+  }
+  if (blocks.empty() && !image.empty()) blocks.push_back(0);
+  return blocks;
 }
 
 void AppendHexByte(std::string* out, uint8_t byte) {

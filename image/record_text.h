@@ -73,9 +73,10 @@ class RecordImage {
  public:
   explicit RecordImage(uint32_t chip_size);
 
-  // Puts `count` bytes from `address` on, given by line `line`. False, with
-  // *what saying why, when one lies beyond the chip or an address is given
-  // twice with different data.
+  // Puts `count` bytes from `address` on, given by line `line`. A byte
+  // beyond the chip is not kept; the first such is noted (beyond_line).
+  // False, with *what saying why, when an address is given twice with
+  // different data.
   bool Put(uint64_t address, const uint8_t* data, size_t count, int line,
            std::string* what);
 
@@ -85,6 +86,12 @@ class RecordImage {
  private:
   ChipImage image_;
 };
+
+// The records the text formats write for `image`: the offsets of its
+// 16-byte blocks that hold a byte other than 0xFF (missing bytes read as
+// 0xFF), and the first block of an image that is all 0xFF, so that every
+// file gives bytes. Ascending.
+std::vector<size_t> BlocksToWrite(const std::vector<uint8_t>& image);
 
 // Appends `byte` as two upper-case hex digits.
 void AppendHexByte(std::string* out, uint8_t byte);

@@ -67,6 +67,7 @@ class SRecordReader {
     switch (type) {
       case '1': case '2': case '3':
         ++data_records_;
+        counted_ = false;
         return image_.Put(address, data, data_count, number, &what_);
       case '5': case '6':
         if (data_count != 0)
@@ -78,6 +79,7 @@ class SRecordReader {
                              type, static_cast<unsigned long long>(address),
                              static_cast<unsigned long long>(data_records_)));
         }
+        counted_ = true;
         return true;
       case '7': case '8': case '9':
         ended_ = true;
@@ -86,9 +88,14 @@ class SRecordReader {
     return true;  // S0: a header, of no meaning to the chip
   }
 
-  // After the last line. The end record may be missing: srec_cat, for
-  // one, leaves it out when it knows no start address.
-  bool Finish() { return true; }
+  // After the last line. The end record may be missing when a count
+  // follows the last data record: srec_cat, for one, writes it so when it
+  // knows no start address.
+  bool Finish() {
+    return ended_ || counted_ ||
+           Fail("no end record (S7, S8 or S9), nor a count record (S5, S6) "
+                "after the last data: the file may be cut short");
+  }
 
   const std::string& what() const { return what_; }
   ChipImage& image() { return image_.image(); }
@@ -101,7 +108,8 @@ class SRecordReader {
 
   RecordImage image_;
   uint64_t data_records_ = 0;
-  bool ended_ = false;  // an end record came
+  bool ended_ = false;    // an end record came
+  bool counted_ = false;  // a count record came after the last data record
   std::string what_;
 };
 
@@ -136,11 +144,9 @@ std::string FormatSRecords(const std::vector<uint8_t>& image) {
   const bool wide = image.size() > 0x10000;
   const int address_bytes = wide ? 3 : 2;
   std::string out;
-  for (size_t at = 0; at < image.size(); at += 16) {
+  for (const size_t at : BlocksToWrite(image)) {
     const size_t n = std::min<size_t>(16, image.size() - at);
     const uint8_t* data = image.data() + at;
-    if (std::all_of(data, data + n, [](uint8_t b) { return b == 0xFF; }))
-      continue;
     AppendRecord(&out, wide ? '2' : '1', static_cast<uint32_t>(at),
                  address_bytes, data, n);
   }

@@ -57,16 +57,30 @@ TEST(ParseSRecordsTest, RefusesWithLineAndReason) {
       {Rec('6', "00000011") + kEnd, 4096, 1, "S6 record has 1 data bytes"},
       {Rec('1', "0000AA") + kEnd + Rec('1', "0001BB"), 4096, 3,
        "data after the end record"},
+      // Cut short: no end record, and no count after the last data.
+      {Rec('0', "0000") + Rec('1', "0000AA") + Rec('1', "0001BB"), 4096, 4,
+       "no end record (S7, S8 or S9), nor a count record"},
+      {Rec('1', "0000AA") + Rec('5', "0001") + Rec('1', "0001BB"), 4096, 4,
+       "the file may be cut short"},
+      {"", 4096, 1, "the file may be cut short"},
+      {Rec('3', "10000000AA") + Rec('3', "FFFFFFF8AA") + kEnd, 4096, 1,
+       "byte at address 10000000 is beyond the 4096-byte chip"},
   };
   for (const Case& c : cases) {
     ChipImage image;
     image.bytes = {1, 2, 3};
     ImageError error;
-    EXPECT_FALSE(ParseSRecords(c.text, c.chip_size, &image, &error)) << c.text;
+    // Bytes beyond the chip are refused when the image is fitted to it.
+    if (ParseSRecords(c.text, c.chip_size, &image, &error)) {
+      EXPECT_FALSE(FitImageToChip(&image, c.chip_size, "chip", &error))
+          << c.text;
+    } else {
+      EXPECT_EQ((std::vector<uint8_t>{1, 2, 3}), image.bytes)
+          << "changed on failure: " << c.text;
+    }
     EXPECT_EQ(c.line, error.line) << c.text;
     EXPECT_NE(std::string::npos, error.what.find(c.what))
         << c.text << "\n gave: " << error.what;
-    EXPECT_EQ((std::vector<uint8_t>{1, 2, 3}), image.bytes) << c.text;
   }
 }
 
@@ -82,7 +96,12 @@ TEST(ParseSRecordsTest, AcceptedForms) {
       {"S2 and S3 addresses, S8 end",
        Rec('2', "000FFF5A") + Rec('3', "00000010C3") + Rec('8', "000000"),
        {{0xFFF, 0x5A}, {0x10, 0xC3}}},
-      {"no end record", Rec('1', "0000AA"), {{0, 0xAA}}},
+      {"no end record after a count, as srec_cat writes",
+       Rec('1', "0000AA") + Rec('5', "0001"), {{0, 0xAA}}},
+      {"S2 and S3 data counted by S5, S3 counted by S6",
+       Rec('2', "000001AA") + Rec('3', "00000002BB") + Rec('5', "0002") +
+           Rec('3', "00000003CC") + Rec('6', "000003") + kEnd,
+       {{1, 0xAA}, {2, 0xBB}, {3, 0xCC}}},
       {"S6 count, S7 end with a start address, DOS end-of-file byte",
        Rec('1', "0001AA") + Rec('6', "000001") + Rec('7', "00000100") + "\x1A",
        {{1, 0xAA}}},
@@ -113,6 +132,14 @@ TEST(FormatSRecordsTest, S1RecordsAndS9EndParseBack) {
   EXPECT_EQ(image, parsed.bytes);
   EXPECT_EQ(0, parsed.line_of[0x10]);
   EXPECT_EQ(2, parsed.line_of[0xFFF]);
+}
+
+// A blank chip still gets a record, so that its file gives bytes and can
+// be written back or compared.
+TEST(FormatSRecordsTest, ABlankChipGivesItsFirstRecord) {
+  const std::string text = FormatSRecords(std::vector<uint8_t>(8192, 0xFF));
+  EXPECT_EQ("S1130000FFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFC\r\nS9030000FC\r\n",
+            text);
 }
 
 }  // namespace

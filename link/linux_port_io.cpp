@@ -7,14 +7,15 @@
 
 namespace {
 
-// iopl level 3 opens every port to the process; 0 closes them again.
-constexpr int kAllPorts = 3;
-constexpr int kNoPorts = 0;
+// The card's flash access register: four ports from kFlashRegister, its
+// data byte (kDataByte) the last.
+constexpr uint16_t kCardPorts = kDataByte - kFlashRegister + 1;
 
 }  // namespace
 
-LinuxPortIo::LinuxPortIo(PortInstructions* instructions, FilePath root)
-    : instructions_(instructions), root_(std::move(root)) {}
+LinuxPortIo::LinuxPortIo(PortInstructions* instructions,
+                         const BoardPorts& ports, FilePath root)
+    : instructions_(instructions), ports_(ports), root_(std::move(root)) {}
 
 LinuxPortIo::~LinuxPortIo() { Close(); }
 
@@ -24,7 +25,14 @@ bool LinuxPortIo::Open() {
     refusal_ = "Direct port I/O is available only on x86 Linux.";
     return false;
   }
-  const int error = instructions_->SetIoPrivilegeLevel(kAllPorts);
+  const uint16_t card = ports_.Card(kFlashRegister);
+  int error = card > 0x10000 - kCardPorts
+                  ? EINVAL
+                  : instructions_->SetPortAccess(card, kCardPorts, true);
+  if (error == 0) {
+    error = instructions_->SetPortAccess(ports_.epp_port, 1, true);
+    if (error != 0) instructions_->SetPortAccess(card, kCardPorts, false);
+  }
   if (error != 0) {
     refusal_ = PortIoRefusalText(error, root_);
     return false;
@@ -36,25 +44,32 @@ bool LinuxPortIo::Open() {
 
 void LinuxPortIo::Close() {
   if (!held_) return;
-  instructions_->SetIoPrivilegeLevel(kNoPorts);
+  instructions_->SetPortAccess(ports_.epp_port, 1, false);
+  instructions_->SetPortAccess(ports_.Card(kFlashRegister), kCardPorts, false);
   held_ = false;
 }
 
+bool LinuxPortIo::Mine(uint16_t port, uint32_t count) const {
+  const uint32_t card = ports_.Card(kFlashRegister);
+  const uint32_t last = uint32_t{port} + count - 1;
+  return (port >= card && last < card + kCardPorts) ||
+         (count == 1 && port == ports_.epp_port);
+}
+
 bool LinuxPortIo::Write8(uint16_t port, uint8_t value) {
-  if (!held_) return false;
+  if (!held_ || !Mine(port, 1)) return false;
   instructions_->OutByte(port, value);
   return true;
 }
 
 bool LinuxPortIo::Write32(uint16_t port, uint32_t value) {
-  // The four bytes must stay within the 64 K port space.
-  if (!held_ || port > 0xFFFC) return false;
+  if (!held_ || !Mine(port, 4)) return false;
   instructions_->OutLong(port, value);
   return true;
 }
 
 bool LinuxPortIo::Read8(uint16_t port, uint8_t* value) {
-  if (!held_) return false;
+  if (!held_ || !Mine(port, 1)) return false;
   *value = instructions_->InByte(port);
   return true;
 }

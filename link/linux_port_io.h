@@ -5,6 +5,7 @@
 #include <string>
 
 #include "base/file.h"
+#include "link/board_ports.h"
 #include "link/port_io.h"
 
 // The processor's port instructions and the privilege call, as a seam, so
@@ -12,8 +13,9 @@
 class PortInstructions {
  public:
   virtual ~PortInstructions() = default;
-  // iopl with privilege `level`: 0, or the errno.
-  virtual int SetIoPrivilegeLevel(int level) = 0;
+  // ioperm: the calling thread's access to `count` ports from `from` on
+  // (`on`) or off. 0, or the errno.
+  virtual int SetPortAccess(uint16_t from, uint16_t count, bool on) = 0;
   virtual void OutLong(uint16_t port, uint32_t value) = 0;  // outl
   virtual void OutByte(uint16_t port, uint8_t value) = 0;   // outb
   virtual uint8_t InByte(uint16_t port) = 0;                // inb
@@ -24,33 +26,39 @@ class PortInstructions {
 // lockdown mode.
 PortInstructions* RealPortInstructions();
 
-// Port access through the kernel's direct port I/O: iopl at level 3, which
-// opens every port (ioperm reaches only 0-3FF, and the card's registers lie
-// far above), then one instruction per access. A 32-bit write is one outl, as
-// the flash register needs one doubleword access; bytes use outb and inb.
+// Port access through the kernel's direct port I/O, to one board's ports
+// only: ioperm opens the card's flash register (its four ports from
+// kFlashRegister) and the parallel port's data register, then each access
+// is one instruction. A 32-bit write is one outl, as the flash register
+// needs one doubleword access; bytes use outb and inb. Accesses to any
+// other port are refused without touching it.
 //
-// The I/O privilege belongs to the thread that obtained it and to threads
-// it starts afterwards: call Open before starting the threads that access
-// ports, and Close on the same thread.
+// The permission belongs to the thread that obtained it (and to threads it
+// starts afterwards): each board's thread opens its own board, and only
+// its own, and closes it on the same thread. Several boards may so run side
+// by side in one process, each thread barred from the others' ports.
 class LinuxPortIo : public PortIo {
  public:
-  // `instructions` (may be null: every Open is then refused) must
-  // outlive this. `root` is the folder the system's files are read under
-  // when explaining a refusal ("/" in real use).
-  explicit LinuxPortIo(PortInstructions* instructions, FilePath root = "/");
-  // Releases the privilege when it is still held.
+  // Drives the board at `ports`. `instructions` (may be null: every Open is
+  // then refused) must outlive this. `root` is the folder the system's
+  // files are read under when explaining a refusal ("/" in real use).
+  LinuxPortIo(PortInstructions* instructions, const BoardPorts& ports,
+              FilePath root = "/");
+  // Releases the ports when they are still held.
   ~LinuxPortIo() override;
 
   LinuxPortIo(const LinuxPortIo&) = delete;
   LinuxPortIo& operator=(const LinuxPortIo&) = delete;
 
-  // iopl at level 3. On refusal returns false and WhyRefused() says why and
-  // what to do. True at once when the privilege is already held.
+  // Opens the board's ports to this thread. On refusal returns false and
+  // WhyRefused() says why and what to do; nothing stays open. True at once
+  // when they are already open.
   bool Open() override;
-  // Back to level 0 when the privilege is held; otherwise touches nothing.
+  // Closes the board's ports when they are open; otherwise touches nothing.
   void Close() override;
-  // One outb, one outl, one inb. Without the privilege, or for a 32-bit
-  // write running past port FFFF: false, nothing touched.
+  // One outb, one outl, one inb. Without the ports open, or for a port (or
+  // a 32-bit write running onto one) not the board's: false, nothing
+  // touched.
   bool Write8(uint16_t port, uint8_t value) override;
   bool Write32(uint16_t port, uint32_t value) override;
   bool Read8(uint16_t port, uint8_t* value) override;
@@ -60,7 +68,11 @@ class LinuxPortIo : public PortIo {
   std::string WhyRefused() const override { return refusal_; }
 
  private:
+  // Whether `count` ports from `port` on are all the board's.
+  bool Mine(uint16_t port, uint32_t count) const;
+
   PortInstructions* instructions_;
+  BoardPorts ports_;
   FilePath root_;
   bool held_ = false;
   std::string refusal_;

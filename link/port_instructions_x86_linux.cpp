@@ -10,8 +10,8 @@ namespace {
 
 class X86PortInstructions : public PortInstructions {
  public:
-  int SetIoPrivilegeLevel(int level) override {
-    return iopl(level) == 0 ? 0 : errno;
+  int SetPortAccess(uint16_t from, uint16_t count, bool on) override {
+    return ioperm(from, count, on ? 1 : 0) == 0 ? 0 : errno;
   }
   // <sys/io.h> takes the value first, then the port.
   void OutLong(uint16_t port, uint32_t value) override { outl(value, port); }

@@ -10,7 +10,7 @@
 
 namespace {
 
-// The capability iopl needs (its number in <linux/capability.h>).
+// The capability ioperm needs (its number in <linux/capability.h>).
 constexpr int kCapSysRawio = 17;
 
 // Kernel text files report a size of 0 or a page; none is near this.
@@ -86,13 +86,13 @@ constexpr char kLockdownFix[] =
 
 std::string PortIoRefusalText(int error, const FilePath& root) {
   if (error == ENOSYS) {
-    return "This kernel was built without port I/O support (iopl: Function "
-           "not implemented; CONFIG_X86_IOPL_IOPERM is off), so no program "
+    return "This kernel was built without port I/O support (ioperm: "
+           "Function not implemented; CONFIG_X86_IOPL_IOPERM is off), so no program "
            "can drive the board on it: boot a kernel that has it, as a "
            "distribution's kernel does.";
   }
-  std::string text = Format("The kernel refused direct port I/O (iopl: %s).",
-                            std::strerror(error));
+  std::string text = Format(
+      "The kernel refused direct port I/O (ioperm: %s).", std::strerror(error));
   if (error != EPERM) return text;
 
   const Privilege privilege = ReadPrivilege(root);

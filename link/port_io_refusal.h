@@ -5,8 +5,8 @@
 
 #include "base/file.h"
 
-// Explains why the kernel refused iopl at level 3 with the errno `error`, and how
-// to fix it, in plain English. For EPERM it reads, under `root`:
+// Explains why the kernel refused ioperm with the errno `error`, and how to
+// fix it, in plain English. For EPERM it reads, under `root`:
 // proc/self/status (the effective user and whether CAP_SYS_RAWIO is held)
 // and sys/kernel/security/lockdown (the lockdown mode, the bracketed word
 // of e.g. "none [integrity] confidentiality"). What cannot be read is

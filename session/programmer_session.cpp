@@ -1,7 +1,8 @@
 #include "session/programmer_session.h"
 
-#include <system_error>
 #include <utility>
+
+#include "sim/board_files.h"
 
 namespace {
 
@@ -27,6 +28,23 @@ class LoggingSink : public ProgressSink {
   BadBlockLog& log_;
 };
 
+// Brackets a chip operation on a simulated board: its socket is looked at
+// before, and its chip saved after (a failure to save is told by Close,
+// which tries again).
+class SimulatedOperation {
+ public:
+  explicit SimulatedOperation(BoardSession* board) : board_(board) {
+    if (board_ != nullptr) board_->LookAtSocket();
+  }
+  ~SimulatedOperation() {
+    std::string ignored;
+    if (board_ != nullptr) board_->SaveChipIfChanged(&ignored);
+  }
+
+ private:
+  BoardSession* board_;
+};
+
 }  // namespace
 
 ProgrammerSession::ProgrammerSession(PortIo* port, const Setup& setup)
@@ -35,14 +53,13 @@ ProgrammerSession::ProgrammerSession(PortIo* port, const Setup& setup)
 ProgrammerSession::ProgrammerSession(PortIo* port, const Setup& setup,
                                      std::unique_ptr<BoardSession> board)
     : board_(std::move(board)),
-      trace_file_(setup.trace_file),
       ports_(setup.ports),
       clock_(setup.clock),
       port_(port) {
   Clock* clock = setup.clock;
-  if (trace_file_) {
-    tracing_port_ = std::make_unique<TracingPort>(port, clock, &trace_);
-    tracing_clock_ = std::make_unique<TracingClock>(clock, &trace_);
+  if (setup.trace != nullptr) {
+    tracing_port_ = std::make_unique<TracingPort>(port, clock, setup.trace);
+    tracing_clock_ = std::make_unique<TracingClock>(clock, setup.trace);
     port_ = tracing_port_.get();
     clock = tracing_clock_.get();
   }
@@ -51,10 +68,9 @@ ProgrammerSession::ProgrammerSession(PortIo* port, const Setup& setup,
 
 std::unique_ptr<ProgrammerSession> ProgrammerSession::Simulated(
     const FilePath& dir, const Setup& setup, std::string* why) {
-  std::error_code ignored;
-  std::filesystem::create_directories(dir, ignored);
+  if (!PrepareBoardFolder(dir, why)) return nullptr;
   std::unique_ptr<BoardSession> board =
-      BoardSession::Open(dir, setup.clock, why);
+      BoardSession::Open(dir, setup.clock, why, setup.chip_socket);
   if (board == nullptr) return nullptr;
   PortIo* port = &board->board();
   return std::unique_ptr<ProgrammerSession>(
@@ -80,19 +96,15 @@ std::vector<std::string> ProgrammerSession::Close() {
     failures.push_back(error);
   if (board_ != nullptr && !board_->FlushTrace(&error))
     failures.push_back(error);
-  if (trace_file_) {
-    std::string text;
-    for (const std::string& line : trace_.Lines()) text += line + "\n";
-    if (WriteStringToFileSafely(*trace_file_, text, &error) !=
-        SaveResult::kSaved) {
-      failures.push_back("cannot write the trace " +
-                         PathForDisplay(*trace_file_) + ": " + error);
-    }
-  }
   return failures;
 }
 
+FilePath ProgrammerSession::BoardTraceFile() const {
+  return board_ != nullptr ? board_->trace_path() : FilePath();
+}
+
 Signature ProgrammerSession::ReadSignature(bool* refused, bool* unstable) {
+  SimulatedOperation operation(board_.get());
   const uint32_t before = link_->refused_accesses();
   const Signature signature = ::ReadSignature(*link_);
   if (unstable != nullptr) {
@@ -106,22 +118,26 @@ Signature ProgrammerSession::ReadSignature(bool* refused, bool* unstable) {
 
 OperationResult ProgrammerSession::Read(uint32_t size, uint8_t* out,
                                         ProgressSink& sink) {
+  SimulatedOperation operation(board_.get());
   return ReadChip(*link_, 0, size, out, sink);
 }
 
 OperationResult ProgrammerSession::ReadTwice(uint32_t size, uint8_t* out,
                                              ProgressSink& sink) {
+  SimulatedOperation operation(board_.get());
   return ::ReadTwice(*link_, size, nullptr, out, sink, Stage::kRead);
 }
 
 OperationResult ProgrammerSession::Verify(const std::vector<uint8_t>& image,
                                           ProgressSink& sink) {
+  SimulatedOperation operation(board_.get());
   return ::ReadTwice(*link_, static_cast<uint32_t>(image.size()), image.data(),
                    nullptr, sink, Stage::kVerify);
 }
 
 OperationResult ProgrammerSession::BlankCheck(uint32_t size,
                                               ProgressSink& sink) {
+  SimulatedOperation operation(board_.get());
   const std::vector<uint8_t> blank(size, 0xFF);
   return ::ReadTwice(*link_, size, blank.data(), nullptr, sink,
                    Stage::kBlankCheck);
@@ -143,13 +159,19 @@ std::unique_ptr<BoardLock> ProgrammerSession::ClaimBoard(
                     clock_, wait_ms, stop, why);
 }
 
+std::unique_ptr<LineCheck> ProgrammerSession::CheckLines() {
+  return std::make_unique<LineCheck>(port_, link_->clock(), ports_);
+}
+
 OperationResult ProgrammerSession::Erase(ProgressSink& sink) {
+  SimulatedOperation operation(board_.get());
   return ::Erase(*link_, sink);
 }
 
 WriteReport ProgrammerSession::Write(const std::vector<uint8_t>& image,
                                      const WriteOptions& options,
                                      BadBlockLog* log, ProgressSink& sink) {
+  SimulatedOperation operation(board_.get());
   const uint32_t size = static_cast<uint32_t>(image.size());
   if (log == nullptr)
     return WriteImage(*link_, image.data(), size, options, sink);

@@ -15,6 +15,7 @@
 #include "chip/parts.h"
 #include "chip/write_image.h"
 #include "link/board_ports.h"
+#include "link/line_check.h"
 #include "link/port_io.h"
 #include "link/programmer_link.h"
 #include "link/trace.h"
@@ -31,18 +32,24 @@ class ProgrammerSession {
   struct Setup {
     BoardPorts ports;
     Clock* clock = nullptr;  // times the cycles; must outlive the session
-    // Every port access and sleep of the session is written here by Close,
-    // each with its time.
-    std::optional<FilePath> trace_file;
+    // Gets every port access and sleep of the session, each with its time;
+    // none when null. Must outlive the session.
+    Trace* trace = nullptr;
+    // A simulated board's chip file is its socket, looked at before each
+    // operation (BoardSession::LookAtSocket): a missing one is an empty
+    // socket. Otherwise a missing chip file is an erased chip.
+    bool chip_socket = false;
   };
 
   // Drives the board through `port`, which must outlive the session (the
   // desktop's WINIO.dll, or the command line's real port access).
   ProgrammerSession(PortIo* port, const Setup& setup);
 
-  // Drives the simulated board kept in the folder `dir` (made when
-  // missing), whose chip and trace Close saves. Null, with the reason in
-  // *why, when the board's files cannot be used.
+  // Drives the simulated board kept in the folder `dir` (made, with an
+  // erased chip, when missing). Its chip is saved when each operation ends
+  // (and by Close, which tells a failure), its trace by Close. Null, with
+  // the reason in *why, when the folder or the board's files cannot be used
+  // (PrepareBoardFolder, BoardSession::Open).
   static std::unique_ptr<ProgrammerSession> Simulated(const FilePath& dir,
                                                       const Setup& setup,
                                                       std::string* why);
@@ -60,8 +67,8 @@ class ProgrammerSession {
   bool Open(std::string* why);
 
   // Releases port access if Open obtained it, then saves a simulated
-  // board's chip (when changed) and trace, and writes the trace file.
-  // Returns what could not be saved, in words; only the first call acts.
+  // board's chip (when changed) and its own trace. Returns what could not
+  // be saved, in words; only the first call acts.
   std::vector<std::string> Close();
 
   // Takes a board for this process (base/board_lock.h): the lock of the
@@ -78,6 +85,10 @@ class ProgrammerSession {
   std::unique_ptr<BoardLock> ClaimBoard(uint32_t wait_ms,
                                         const std::function<bool()>& stop,
                                         std::string* why);
+
+  // The file a simulated board appends its own trace to (its settings'
+  // `trace`); empty for real hardware or when none is set.
+  FilePath BoardTraceFile() const;
 
   // Reads the signature bytes. `*refused`, when given, tells whether a port
   // access was refused meanwhile (port access is not open, or the library
@@ -96,6 +107,11 @@ class ProgrammerSession {
   OperationResult BlankCheck(uint32_t size, ProgressSink& sink);
   OperationResult Erase(ProgressSink& sink);
 
+  // A check of the board's lines (link/line_check.h) through this
+  // session's port access, traced as the cycles are; it must end before
+  // Close.
+  std::unique_ptr<LineCheck> CheckLines();
+
   // Writes `image` from address 0 (chip/write_image.h). With `log`, it gets
   // its start line first, a line for each address that never verified when
   // programmed, and its end line last, however the write ends.
@@ -108,10 +124,8 @@ class ProgrammerSession {
                     std::unique_ptr<BoardSession> board);
 
   std::unique_ptr<BoardSession> board_;  // the simulated board, if it is one
-  std::optional<FilePath> trace_file_;
   BoardPorts ports_;
   Clock* clock_;
-  Trace trace_;
   std::unique_ptr<TracingPort> tracing_port_;
   std::unique_ptr<TracingClock> tracing_clock_;
   PortIo* port_;  // the port the link drives, traced or not

@@ -33,6 +33,30 @@ std::vector<std::string> Split(const std::string& text, char separator) {
   }
 }
 
+// A line number, decimal, from 0 to `last`.
+bool ParseLine(const std::string& text, int last, int* line) {
+  if (text.empty() || text.size() > 2 ||
+      text.find_first_not_of("0123456789") != std::string::npos)
+    return false;
+  *line = std::stoi(text);
+  return *line <= last;
+}
+
+// "line:level" (level 0 or 1) of a line from 0 to `last`.
+bool ParseHeldLine(const std::string& value, int last, HeldLine* held,
+                   std::string* why) {
+  const std::vector<std::string> parts = Split(value, ':');
+  if (parts.size() != 2 || !ParseLine(parts[0], last, &held->line) ||
+      (parts[1] != "0" && parts[1] != "1")) {
+    *why = Format("expected line:level, a line from 0 to %d and a level 0 "
+                  "or 1", last);
+    held->line = -1;
+    return false;
+  }
+  held->high = parts[1] == "1";
+  return true;
+}
+
 // Applies one "key = value" setting; false with the reason otherwise.
 bool ApplySetting(const std::string& key, const std::string& value,
                   BoardSettings* s, std::string* why) {
@@ -89,12 +113,43 @@ bool ApplySetting(const std::string& key, const std::string& value,
     StuckBits& bits = s->stuck[static_cast<uint16_t>(address)];
     bits.zeros = static_cast<uint8_t>(zeros);
     bits.ones = static_cast<uint8_t>(ones);
+  } else if (key == "flicker") {
+    const std::vector<std::string> ends = Split(value, '-');
+    uint32_t first = 0, last = 0;
+    const uint32_t top = LargestPartSize() - 1;
+    if (ends.size() > 2 || !ParseHexNumber(ends.front(), top, &first) ||
+        !ParseHexNumber(ends.back(), top, &last) || last < first) {
+      *why = Format("expected an address or a range first-last, "
+                    "hexadecimal, up to %X", unsigned{top});
+      return false;
+    }
+    for (uint32_t a = first; a <= last; ++a)
+      s->flicker.insert(static_cast<uint16_t>(a));
   } else if (key == "part") {
     s->part = PartByName(value);
     if (s->part == nullptr) {
       *why = "expected 89c51 or 89c52";
       return false;
     }
+  } else if (key == "stuck_data_line") {
+    return ParseHeldLine(value, 7, &s->stuck_data_line, why);
+  } else if (key == "stuck_address_line") {
+    return ParseHeldLine(value, 13, &s->stuck_address_line, why);
+  } else if (key == "swapped_address_lines") {
+    const std::vector<std::string> parts = Split(value, ':');
+    int* lines = s->swapped_address_lines;
+    if (parts.size() != 2 || !ParseLine(parts[0], 13, &lines[0]) ||
+        !ParseLine(parts[1], 13, &lines[1]) || lines[0] == lines[1]) {
+      *why = "expected two different address lines from 0 to 13, as 8:9";
+      lines[0] = lines[1] = -1;
+      return false;
+    }
+  } else if (key == "driver") {
+    if (value != "starts" && value != "fails") {
+      *why = "expected starts or fails";
+      return false;
+    }
+    s->driver_starts = value == "starts";
   } else if (key == "trace") {
     s->trace_file = value;
   } else {
@@ -121,7 +176,7 @@ bool ParseBoardSettings(const std::string& text, BoardSettings* settings,
       why = "expected key = value";
     } else {
       const std::string key = Trim(line.substr(0, equals));
-      if (key != "stuck" && !seen.insert(key).second) {
+      if (key != "stuck" && key != "flicker" && !seen.insert(key).second) {
         why = "\"" + key + "\" given twice";
       } else {
         ApplySetting(key, Trim(line.substr(equals + 1)), &parsed, &why);
@@ -146,7 +201,42 @@ bool ParseBoardSettings(const std::string& text, BoardSettings* settings,
       return false;
     }
   }
+  const uint16_t last_flicker =
+      parsed.flicker.empty() ? 0 : *parsed.flicker.rbegin();
+  if (last_flicker >= parsed.part->size) {
+    *error = Format("flicker address %X is beyond the %u-byte chip",
+                    unsigned{last_flicker}, unsigned{parsed.part->size});
+    return false;
+  }
   *settings = parsed;
+  return true;
+}
+
+bool PrepareBoardFolder(const FilePath& dir, std::string* why) {
+  std::error_code ec;
+  const std::string name = PathForDisplay(dir);
+  if (!std::filesystem::is_directory(dir, ec)) {
+    if (std::filesystem::exists(std::filesystem::symlink_status(dir, ec))) {
+      *why = name + " is not a folder";
+      return false;
+    }
+    std::filesystem::create_directories(dir, ec);
+    if (ec) {
+      *why = "cannot make the folder " + name + ": " + ec.message();
+      return false;
+    }
+    // A new board holds an erased chip of the default part.
+    if (!SaveChipFile(dir, std::vector<uint8_t>(BoardSettings().part->size,
+                                                0xFF))) {
+      *why = "cannot write the board's files in " + name;
+      return false;
+    }
+  }
+  std::string cannot;
+  if (!CanWriteFile(dir / kBoardChipFileName, true, &cannot)) {
+    *why = "cannot write the board's files in " + name + ": " + cannot;
+    return false;
+  }
   return true;
 }
 
@@ -189,15 +279,3 @@ bool SaveChipFile(const FilePath& dir, const std::vector<uint8_t>& flash) {
          SaveResult::kSaved;
 }
 
-bool AppendTraceFile(const FilePath& path,
-                     const std::vector<std::string>& lines) {
-  std::string text;
-  for (const std::string& line : lines) text += line + "\n";
-  FileHandle file = OpenFileForAppending(path);
-  const bool ok = IsOpenFile(file) &&
-                  WriteFileBytes(file, text.data(),
-                                 static_cast<uint32_t>(text.size())) ==
-                      text.size();
-  CloseFileHandle(file);
-  return ok;
-}

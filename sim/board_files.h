@@ -23,15 +23,31 @@
 //   lines = settle           or noisy: no two reads of the data lines agree
 //   stuck = 123:01:80        address:zeros:ones, bits that always read 0 or
 //                            1 at that address (repeatable, one per address)
+//   stuck_data_line = 3:0    data line 3 reads and programs as 0 at every
+//                            address (line:level, level 0 or 1)
+//   stuck_address_line = 11:0  the chip sees address line 11 at 0 always
+//   swapped_address_lines = 8:9  address lines 8 and 9 reach each other's pin
+//   driver = starts          or fails: the simulated port-access libraries
+//                            refuse port access, as one whose driver did not
+//                            start
+//   flicker = 100-10F        an address or a range whose byte reads with
+//                            bit 0 flipped at every other access (repeatable)
 //   trace = trace.txt        file the trace is appended to, relative to the
 //                            directory; empty for none
-// A missing key keeps its default (as above, with no stuck bits and no
-// trace). Unknown keys and bad values are errors.
+// Line numbers are decimal. A missing key keeps its default (as above, with
+// no stuck bits, no flickering addresses and no trace). Unknown keys and bad
+// values are errors.
 constexpr char kBoardSettingsFileName[] = "simboard.ini";
 
 // The chip's content: exactly the part's bytes (4096 or 8192), raw, byte n
 // at chip address n.
 constexpr char kBoardChipFileName[] = "simchip.bin";
+
+// Makes the board's folder `dir`, with an erased chip of the default part,
+// when it is missing. False, with the reason in *why, when `dir` is
+// something else than a folder, cannot be made, or would not let the
+// board's files be written.
+bool PrepareBoardFolder(const FilePath& dir, std::string* why);
 
 // Reads both files from the folder `dir`. A missing settings
 // file gives the default settings, a missing chip file an erased chip (all
@@ -49,10 +65,5 @@ bool SaveChipFile(const FilePath& dir, const std::vector<uint8_t>& flash);
 // error it returns false with the line and the reason.
 bool ParseBoardSettings(const std::string& text, BoardSettings* settings,
                         std::string* error);
-
-// Appends `lines`, each ended by "\n", to the file at `path`, creating it
-// when missing. False when it cannot be written.
-bool AppendTraceFile(const FilePath& path,
-                     const std::vector<std::string>& lines);
 
 #endif  // TARNWICK_SIM_BOARD_FILES_H_

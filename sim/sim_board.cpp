@@ -93,7 +93,8 @@ bool SimBoard::Read8(uint16_t port, uint8_t* value) {
     return open_;
   }
   // The chip and the latched data byte both pull the lines: a wired AND.
-  uint8_t lines = ChipDrives(now) & static_cast<uint8_t>(latch_ >> 24);
+  uint8_t lines =
+      DataLines(ChipDrives(now) & static_cast<uint8_t>(latch_ >> 24));
   // Lines that never settle: every other read sees bit 0 flipped, and bit 1
   // is noise, so that no two reads agree and a settled read that gives up
   // returns something else each time.
@@ -115,6 +116,11 @@ void SimBoard::WriteLatch(uint32_t latch, uint64_t now_us) {
     Violation(now_us, "flash access register written while the strobe is low");
   }
   latch_ = latch;
+  // Each access of a flickering address in program memory counts.
+  const uint16_t address =
+      static_cast<uint16_t>(latch & (settings_.part->size - 1));
+  if ((latch & 0x4000) && settings_.flicker.count(address))
+    ++flicker_accesses_[address];
 }
 
 void SimBoard::WriteControl(uint8_t control, uint64_t now_us) {
@@ -169,8 +175,8 @@ void SimBoard::EndPulse(uint64_t now_us) {
   if (mode14 && mode15 && mode0) {
     if (!settings_.chip_present) return;
     // Flash cells can only be cleared by programming.
-    written_ = static_cast<uint8_t>(pulse_latch_ >> 24);
-    flash_[pulse_latch_ & (settings_.part->size - 1)] &= written_;
+    written_ = DataLines(static_cast<uint8_t>(pulse_latch_ >> 24));
+    flash_[ChipAddress(pulse_latch_)] &= written_;
     busy_until_us_ = now_us + kByteWriteUs;
   } else if (!mode14 && !mode15 && !mode0) {
     const uint64_t length = now_us - pulse_start_us_;
@@ -198,21 +204,45 @@ uint8_t SimBoard::ChipDrives(uint64_t now_us) const {
   if (mode14 != mode15) return 0xFF;
   // Data polling: while writing, the chip answers with bit 7 inverted.
   if (now_us < busy_until_us_) return written_ ^ 0x80;
-  // The address lines above the part's size do not reach it (bits 12 and
-  // 13 for a 4 KB part, bit 13 for an 8 KB one).
-  const uint16_t address =
-      static_cast<uint16_t>(latch_ & (settings_.part->size - 1));
+  const uint16_t address = ChipAddress(latch_);
   if (!mode14) {
     if (address < 0x30 || address > 0x32) return 0xFF;
     return settings_.signature[address - 0x30];
   }
   uint8_t byte = flash_[address];
+  // A flickering address gives bit 0 flipped at every other access.
+  const auto flicker = flicker_accesses_.find(address);
+  if (flicker != flicker_accesses_.end())
+    byte = static_cast<uint8_t>(byte ^ (flicker->second & 1));
   const auto stuck = settings_.stuck.find(address);
   if (stuck != settings_.stuck.end()) {
     byte = static_cast<uint8_t>((byte & ~stuck->second.zeros) |
                                 stuck->second.ones);
   }
   return byte;
+}
+
+uint16_t SimBoard::ChipAddress(uint32_t latch) const {
+  uint32_t lines = latch & 0x3FFF;
+  const int* swapped = settings_.swapped_address_lines;
+  if (swapped[0] >= 0) {
+    const uint32_t a = 1u << swapped[0], b = 1u << swapped[1];
+    if (((lines & a) != 0) != ((lines & b) != 0)) lines ^= a | b;
+  }
+  const HeldLine& held = settings_.stuck_address_line;
+  if (held.line >= 0) {
+    lines = held.high ? lines | 1u << held.line : lines & ~(1u << held.line);
+  }
+  // The address lines above the part's size do not reach it (bits 12 and
+  // 13 for a 4 KB part, bit 13 for an 8 KB one).
+  return static_cast<uint16_t>(lines & (settings_.part->size - 1));
+}
+
+uint8_t SimBoard::DataLines(uint8_t byte) const {
+  const HeldLine& held = settings_.stuck_data_line;
+  if (held.line < 0) return byte;
+  const uint8_t bit = static_cast<uint8_t>(1u << held.line);
+  return held.high ? byte | bit : byte & static_cast<uint8_t>(~bit);
 }
 
 void SimBoard::Violation(uint64_t now_us, const std::string& what) {

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <map>
 #include <mutex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,13 @@ struct StuckBits {
   uint8_t ones = 0;   // bits that always read 1
 };
 
+// A line between the card and the socket held at one level, whatever
+// drives it.
+struct HeldLine {
+  int line = -1;      // the line's number; -1: none is held
+  bool high = false;  // held at 1 rather than at 0
+};
+
 // How the simulated board is wired and which faults it shows.
 struct BoardSettings {
   // The part in the socket, of the part table: an 89C51 (4096 bytes,
@@ -31,6 +39,20 @@ struct BoardSettings {
   bool lines_settle = true;   // false: no two reads of the data lines agree,
                               // nor two settled reads
   std::map<uint16_t, StuckBits> stuck;  // by chip address
+  // Wiring faults at every address: a data line (0-7) that programming and
+  // reading see at one level, an address line (0-13) that the chip sees at
+  // one level, and two address lines (0-13) that reach each other's pin.
+  HeldLine stuck_data_line;
+  HeldLine stuck_address_line;
+  int swapped_address_lines[2] = {-1, -1};
+  // Whether the port-access library's driver starts; the simulated
+  // libraries refuse to open port access, as one whose driver did not
+  // start, when false. The board itself does not use it.
+  bool driver_starts = true;
+  // Chip addresses whose byte reads differently at every other access
+  // (bit 0 flipped), as a bad cell or contact would: each read settles, but
+  // two reads of the chip differ there.
+  std::set<uint16_t> flicker;
   // File the trace is appended to, relative to the board directory; empty
   // for none (see board_files.h). The board itself does not use it.
   std::string trace_file;
@@ -95,6 +117,10 @@ class SimBoard : public PortIo {
   void EndPulse(uint64_t now_us);
   // What the chip drives onto the data lines (0xFF: nothing, lines high).
   uint8_t ChipDrives(uint64_t now_us) const;
+  // The chip address that flash register value `latch` reaches through the
+  // board's wiring, and a byte as the data lines carry it.
+  uint16_t ChipAddress(uint32_t latch) const;
+  uint8_t DataLines(uint8_t byte) const;
   void Violation(uint64_t now_us, const std::string& what);
   void TraceAt(uint64_t now_us, const std::string& text);
 
@@ -118,6 +144,8 @@ class SimBoard : public PortIo {
   uint8_t written_ = 0;
   uint32_t data_reads_ = 0;
   uint32_t noise_ = 0x2545F491;  // xorshift state of noisy data lines
+  // Accesses so far of each flickering address.
+  std::map<uint16_t, uint32_t> flicker_accesses_;
   std::vector<std::string> violations_;
   Trace* trace_ = nullptr;
 };

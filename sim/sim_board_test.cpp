@@ -6,6 +6,10 @@
 #include <vector>
 
 #include "base/virtual_clock.h"
+#include "link/programmer_link.h"
+#include "sim/board_files.h"
+#include "sim/board_session.h"
+#include "testing/files.h"
 
 namespace {
 
@@ -43,6 +47,80 @@ TEST(SimBoardTest, WrongAccessesAreViolations) {
         << board.Violations()[0];
     EXPECT_EQ(flash, board.Flash()) << c.violation;
   }
+}
+
+// Wiring faults act at every address, through the real cycles: a held data
+// line when programming and reading, a held or swapped address line on the
+// address the chip sees.
+TEST(SimBoardTest, WiringFaults) {
+  const struct Case {
+    const char* settings;
+    uint32_t address;  // programmed with `data`, then read back
+    uint8_t data;
+    uint32_t lands_at;  // where the chip stored it
+    uint8_t stored;     // and what, read back the same
+  } cases[] = {
+      {"stuck_data_line = 3:0", 0x10, 0x0F, 0x10, 0x07},
+      {"stuck_data_line = 6:1", 0x10, 0x00, 0x10, 0x40},
+      {"stuck_address_line = 11:0", 0x810, 0x12, 0x010, 0x12},
+      {"stuck_address_line = 2:1", 0x10, 0x12, 0x14, 0x12},
+      {"swapped_address_lines = 8:9", 0x100, 0x34, 0x200, 0x34},
+      {"swapped_address_lines = 8:9", 0x300, 0x34, 0x300, 0x34},
+      {"part = 89c52\nswapped_address_lines = 12:0", 0x1000, 0x56, 0x0001,
+       0x56},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.settings);
+    BoardSettings settings;
+    std::string error;
+    ASSERT_TRUE(ParseBoardSettings(c.settings, &settings, &error)) << error;
+    VirtualClock clock;
+    SimBoard board(&clock, settings);
+    board.Open();
+    ProgrammerLink link(&board, &clock, BoardPorts());
+    link.WriteCodeByte(c.address, c.data);
+    const std::vector<uint8_t> flash = board.Flash();
+    for (uint32_t a = 0; a < flash.size(); ++a)
+      ASSERT_EQ(a == c.lands_at ? c.stored : 0xFF, flash[a]) << a;
+    EXPECT_EQ(c.stored, link.ReadCodeByte(c.address));
+    EXPECT_TRUE(board.Violations().empty());
+  }
+}
+
+TEST(SimBoardTest, BadWiringFaultSettings) {
+  for (const char* text :
+       {"stuck_data_line = 8:0", "stuck_data_line = 3", "stuck_data_line = 3:2",
+        "stuck_address_line = 14:1", "stuck_address_line = B:0",
+        "swapped_address_lines = 8:8", "swapped_address_lines = 8",
+        "driver = maybe"}) {
+    BoardSettings settings;
+    std::string error;
+    EXPECT_FALSE(ParseBoardSettings(text, &settings, &error)) << text;
+    EXPECT_EQ(0u, error.find("line 1: expected ")) << error;
+  }
+}
+
+// Settings that cannot be: a flicker range backwards or beyond the chip,
+// and a trace that would overwrite the board's own files.
+TEST(BoardFilesTest, RefusedSettings) {
+  const std::filesystem::path dir = FreshDir();
+  const struct {
+    const char* settings;
+    const char* why;
+  } cases[] = {
+      {"flicker = 20-10", "line 1: expected an address or a range first-last"},
+      {"flicker = 1-2\nflicker = FFF-1000", "flicker address 1000 is beyond"},
+      {"trace = simchip.bin", "the trace file is the board's simchip.bin"},
+      {"trace = ./simboard.ini", "the trace file is the board's simboard.ini"},
+  };
+  for (const auto& c : cases) {
+    Spill(dir / kBoardSettingsFileName, c.settings);
+    std::string why;
+    VirtualClock clock;
+    EXPECT_EQ(nullptr, BoardSession::Open(dir, &clock, &why)) << c.settings;
+    EXPECT_NE(std::string::npos, why.find(c.why)) << why;
+  }
+  EXPECT_FALSE(std::filesystem::exists(dir / kBoardChipFileName));
 }
 
 }  // namespace

@@ -87,7 +87,7 @@ class BoardTest : public ::testing::Test {
   VirtualClock clock_;
   SimBoard board_{&clock_, BoardSettings()};
   Trace trace_;
-  ProgrammerSession session_{&board_, {BoardPorts(), &clock_, std::nullopt}};
+  ProgrammerSession session_{&board_, {BoardPorts(), &clock_, nullptr}};
   RecordingSink sink_;
   std::filesystem::path dir_ = FreshDir();
 };

@@ -7,15 +7,17 @@
 #include "base/format.h"
 #include "link/linux_port_io.h"
 
-// Port instructions that only log what they were asked to do: "iopl3",
-// "outl C0D4 A500C123", "outb 378 3", "inb C0D7" (which reads 5A).
+// Port instructions that only log what they were asked to do:
+// "ioperm+C0D4:4" (access on), "ioperm-378:1" (off), "outl C0D4 A500C123",
+// "outb 378 3", "inb C0D7" (which reads 5A).
 struct RecordingInstructions : PortInstructions {
-  int iopl_error = 0;  // what iopl at level 3 answers
+  int ioperm_error = 0;  // what switching access on answers
   std::string log;
 
-  int SetIoPrivilegeLevel(int level) override {
-    Add(Format("iopl%d", level));
-    return level == 3 ? iopl_error : 0;
+  int SetPortAccess(uint16_t from, uint16_t count, bool on) override {
+    Add(Format("ioperm%c%X:%u", on ? '+' : '-', unsigned{from},
+               unsigned{count}));
+    return on ? ioperm_error : 0;
   }
   void OutLong(uint16_t port, uint32_t value) override {
     Add(Format("outl %X %X", unsigned{port}, unsigned{value}));

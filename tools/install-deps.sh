@@ -2,8 +2,8 @@
 # Installs what the project needs on a fresh Debian 12 machine: the native
 # toolchain, GoogleTest, CLI11 and nlohmann-json, Python (tests read the
 # event stream and check checksums with it), Qt 6 with its translation
-# tools, appstream and desktop-file-utils (the Linux desktop program and its
-# metadata), xdotool (its end-to-end test), clang with libFuzzer (libclang-rt-14-dev) for the
+# tools, appstream, desktop-file-utils and libxml2-utils (the Linux desktop
+# program and its metadata), xdotool (its end-to-end test), clang with libFuzzer (libclang-rt-14-dev) for the
 # fuzz targets, the MinGW-w64 cross compilers (32 and 64 bit), Wine with its
 # 32-bit half, Xvfb, a CJK font, ImageMagick for screenshots, icoutils to
 # compare the Windows builds' resources, srecord (srec_cat) to check the
@@ -22,7 +22,7 @@ packages=(
   nlohmann-json3-dev python3
   # the Linux desktop program
   qt6-base-dev qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools
-  appstream desktop-file-utils xdotool
+  appstream desktop-file-utils libxml2-utils xdotool
   clang libclang-rt-14-dev
   g++-mingw-w64-i686 g++-mingw-w64-x86-64
   wine wine64 wine32:i386

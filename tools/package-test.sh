@@ -8,8 +8,12 @@
 #     --variant=minbase bookworm, cached as a tar file in build/package-test/)
 #     where `tarnwick --version`, `man tarnwick` and the completion of
 #     `tarnwick wr<TAB>` work and nothing of the package stays behind;
-#   - each zip: its file list and texts; unpacked, tarnwick-cli.exe under
-#     Wine on the shipped simulated board (signature, a write, a read back),
+#   - the desktop program's .deb (tools/package-test-gui.sh): its files and
+#     metadata, and an install with its Qt dependencies through apt in a
+#     Debian root (packages fetched once, then kept);
+#   - each zip: its file list and texts (the licence among them); unpacked,
+#     tarnwick-cli.exe under Wine on the shipped simulated board (signature,
+#     a write, a read back),
 #     and Tarnwick.exe started with the simulated WINIO.dll copied beside it
 #     until its window shows. The 64-bit zip always; the 32-bit one where
 #     this machine runs 32-bit programs.
@@ -44,7 +48,7 @@ echo "== package-test: version $version in $packages"
 
 check "checksums" "$(cd "$packages" && sha256sum --quiet -c SHA256SUMS 2>&1;
   LC_ALL=C sort -k2 SHA256SUMS | sed 's/.* //' | tr '\n' ' ')" \
-  "tarnwick-$version-win32.zip tarnwick-$version-win64.zip tarnwick_${version}_$arch.deb "
+  "tarnwick-$version-win32.zip tarnwick-$version-win64.zip tarnwick-gui_${version}_$arch.deb tarnwick_${version}_$arch.deb "
 
 # ---- The Debian package ----------------------------------------------------
 
@@ -167,6 +171,10 @@ check "dpkg forgot the package" \
   "$(in_root 'dpkg-query -W -f="\${Status}" tarnwick' 2>&1)" \
   "dpkg-query: no packages found matching tarnwick"
 
+# ---- The desktop program's Debian package ------------------------------------
+
+. tools/package-test-gui.sh
+
 # ---- The Windows zips -------------------------------------------------------
 
 # The machine a PE file is built for: 014c (x86) or 8664 (x86-64).
@@ -183,6 +191,7 @@ check_zip() {  # check_zip PRESET MACHINE
   echo "-- $name.zip"
   check "$preset: files of the zip" "$(unzip -Z1 "$zip" | LC_ALL=C sort)" \
     "$name/
+$name/LICENSE.txt
 $name/README.txt
 $name/THIRD-PARTY.txt
 $name/Tarnwick.exe
@@ -199,7 +208,7 @@ $name/tarnwick-cli.exe"
   for f in Tarnwick.exe tarnwick-cli.exe simulated-board/WINIO.dll; do
     check "$preset: $f is for $machine" "$(pe_machine "$dir/$f")" "$machine"
   done
-  for f in README.txt THIRD-PARTY.txt start.ini simulated-board/simboard.ini; do
+  for f in LICENSE.txt README.txt THIRD-PARTY.txt start.ini simulated-board/simboard.ini; do
     check "$preset: $f has CR LF line ends" \
       "$(grep -c $'\r$' "$dir/$f")" "$(wc -l <"$dir/$f")"
   done
@@ -214,6 +223,10 @@ EPPADDR=378;"
     "Where it goes: put WINIO.dll and its driver file(s) in THIS folder"
   check_has "$preset: README.txt is for this build" "$readme" \
     "Tarnwick $version for Windows, ${preset#win}-bit"
+  check_has "$preset: README.txt says the licence" "$readme" \
+    "(SPDX: GPL-2.0-or-later)"
+  check_has "$preset: LICENSE.txt holds the GPL" "$(tr -d '\r' <"$dir/LICENSE.txt")" \
+    "GNU GENERAL PUBLIC LICENSE"
 }
 
 # The unpacked programs of one zip under Wine.

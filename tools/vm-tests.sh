@@ -139,7 +139,7 @@ check "forced write: exit code (the chip does not verify)" "$(code write)" 1
 same_traffic "forced write" 3 write
 check "as nobody: exit code" "$(code refused)" 3
 has "as nobody: the reason" "$c/refused.err" \
-  "port access was refused: The kernel refused direct port I/O (iopl: Operation not permitted). Run as root (or give the program CAP_SYS_RAWIO)."
+  "port access was refused: The kernel refused direct port I/O (ioperm: Operation not permitted). Run as root (or give the program CAP_SYS_RAWIO)."
 no_traffic "as nobody" 4
 
 # -- two cards
