@@ -29,19 +29,25 @@ std::vector<std::string> Resources(const char* which) {
 }
 
 // A child process that takes `resources`, says so through a pipe and holds
-// them until killed or for `hold_ms`.
-pid_t HoldInChild(const std::vector<std::string>& resources,
-                  uint32_t hold_ms) {
-  int ready[2];
+// them until killed or until *release, the write end of another pipe, is
+// closed.
+pid_t HoldInChild(const std::vector<std::string>& resources, int* release) {
+  int ready[2], done[2];
   EXPECT_EQ(0, pipe(ready));
+  EXPECT_EQ(0, pipe(done));
   const pid_t pid = fork();
   if (pid == 0) {
+    close(done[1]);
     std::string why;
     auto lock = BoardLock::Acquire(resources, RealClock(), 0, nullptr, &why);
+    char byte = 0;
     if (write(ready[1], lock ? "y" : "n", 1) != 1 || !lock) _exit(1);
-    RealClock()->SleepMs(hold_ms);
+    while (read(done[0], &byte, 1) > 0) {
+    }
     _exit(0);
   }
+  close(done[0]);
+  *release = done[1];
   char answer = 0;
   EXPECT_EQ(1, read(ready[0], &answer, 1));
   EXPECT_EQ('y', answer);
@@ -54,7 +60,8 @@ TEST(BoardLockTest, OneProcessAtATimeNamingTheHolder) {
   const std::vector<std::string> board = Resources("a");
   VirtualClock clock;
   EXPECT_FALSE(BoardLock::FindHolder(board));
-  const pid_t holder = HoldInChild(board, 60000);
+  int release = -1;
+  const pid_t holder = HoldInChild(board, &release);
   // Asked who holds it, without taking it: the holder, which keeps it.
   const auto found = BoardLock::FindHolder(board);
   ASSERT_TRUE(found);
@@ -77,6 +84,7 @@ TEST(BoardLockTest, OneProcessAtATimeNamingTheHolder) {
   // The lock dies with its process.
   kill(holder, SIGKILL);
   waitpid(holder, nullptr, 0);
+  close(release);
   EXPECT_FALSE(BoardLock::FindHolder(board));
   EXPECT_NE(nullptr, BoardLock::Acquire(board, &clock, 0, nullptr, &why));
 }
@@ -85,12 +93,19 @@ TEST(BoardLockTest, WaitsForTheHolderAndTakesEveryResourceOrNone) {
   const std::vector<std::string> card = Resources("card");
   const std::vector<std::string> both = {card[0], Resources("port")[0]};
   std::string why;
-  const pid_t holder = HoldInChild({both[1]}, 300);
+  int release = -1;
+  const pid_t holder = HoldInChild({both[1]}, &release);
   // The card is free, the port is not: neither is kept.
   EXPECT_EQ(nullptr, BoardLock::Acquire(both, RealClock(), 0, nullptr, &why));
   EXPECT_NE(nullptr, BoardLock::Acquire(card, RealClock(), 0, nullptr, &why));
-  // Released by its holder while this one waits.
-  auto lock = BoardLock::Acquire(both, RealClock(), 5000, nullptr, &why);
+  // Released by its holder, told to at the first poll, while this one waits.
+  const auto release_at_first_poll = [&] {
+    if (release >= 0) close(release);
+    release = -1;
+    return false;
+  };
+  auto lock = BoardLock::Acquire(both, RealClock(), 60000,
+                                 release_at_first_poll, &why);
   EXPECT_NE(nullptr, lock) << why;
   waitpid(holder, nullptr, 0);
   // Held by this process now: a second taker is refused.

@@ -1,6 +1,7 @@
 #include "e2e/driver.h"
 
 #include <cstdio>
+#include <cwchar>
 
 namespace {
 
@@ -50,7 +51,18 @@ HWND FileNameBox(HWND dialog) {
   return edit;
 }
 
+// TARNWICK_WINE_TIME_SCALE, or 1.
+DWORD TimeScale() {
+  wchar_t text[16] = {0};
+  const DWORD n =
+      GetEnvironmentVariableW(L"TARNWICK_WINE_TIME_SCALE", text, 16);
+  const long scale = n > 0 && n < 16 ? std::wcstol(text, nullptr, 10) : 1;
+  return scale > 0 ? static_cast<DWORD>(scale) : 1;
+}
+
 }  // namespace
+
+const DWORD kWaitMs = 60000 * TimeScale();
 
 bool WaitUntil(const std::function<bool()>& done, DWORD timeout_ms) {
   const DWORD start = GetTickCount();
@@ -152,7 +164,14 @@ HWND WaitFileDialog(DWORD pid, DWORD timeout_ms) {
   HWND dialog = WaitTopWindow(
       pid, [](HWND w) { return IsUsable(w) && FileNameBox(w) != nullptr; },
       timeout_ms);
-  if (dialog != nullptr) Sleep(1200);
+  // A message sent to it is handled once its thread takes messages again,
+  // that is, once it has finished setting itself up. (Not "abort if hung":
+  // under emulation a thread busy setting up for 5 s counts as hung.)
+  DWORD_PTR result = 0;
+  if (dialog != nullptr &&
+      !SendMessageTimeoutW(dialog, WM_NULL, 0, 0, SMTO_NORMAL, timeout_ms,
+                           &result))
+    return nullptr;
   return dialog;
 }
 
@@ -164,11 +183,15 @@ bool AnswerFileDialog(HWND dialog, const std::wstring& name) {
   return box != nullptr &&
          SendMessageTimeoutW(box, WM_SETTEXT, 0,
                              reinterpret_cast<LPARAM>(name.c_str()),
-                             SMTO_ABORTIFHUNG, kWaitMs, &result) &&
+                             SMTO_NORMAL, kWaitMs, &result) &&
          PostCommand(dialog, IDOK);
 }
 
 bool SaveWindowBitmap(HWND window, const std::wstring& path) {
+  // Painted now, by the window's own thread: the call returns once it has.
+  RedrawWindow(
+      window, nullptr, nullptr,
+      RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
   RECT r;
   if (!GetWindowRect(window, &r)) return false;
   const int width = r.right - r.left;

@@ -15,11 +15,11 @@
 #include <utility>
 #include <vector>
 
-// Usual bound for a window to appear or go, or a handler to finish. Waits
-// end as soon as the thing happens; the bound is generous because under
-// the software emulation of the test virtual machine (tools/vm.sh) a
-// program can take tens of seconds to show its first window.
-constexpr DWORD kWaitMs = 60000;
+// Usual bound for a window to appear or go, or a handler to finish: 60 s,
+// times TARNWICK_WINE_TIME_SCALE when that is set (tools/wine-env.sh; the
+// test virtual machine's software emulation sets it). Waits end as soon as
+// the thing happens.
+extern const DWORD kWaitMs;
 
 // Waits until done() is true, checking every 20 ms; false after timeout_ms.
 bool WaitUntil(const std::function<bool()>& done, DWORD timeout_ms);
@@ -63,9 +63,10 @@ bool PostCommand(HWND dialog, int id);
 bool PostSysCommand(HWND dialog, WPARAM command);
 bool PostKey(HWND dialog, UINT virtual_key);
 
-// Waits for a usable common Open or Save As dialog of process `pid`, then
-// 1.2 s more: one answered sooner may skip parts of its own set-up (under
-// Wine, the overwrite prompt). Null if none shows.
+// Waits for a usable common Open or Save As dialog of process `pid` that
+// has finished setting itself up (its thread takes messages again): one
+// answered sooner may skip parts of that (under Wine, the overwrite
+// prompt). Null if none shows.
 HWND WaitFileDialog(DWORD pid, DWORD timeout_ms);
 
 // Types `name` (a full path or a name) into the file dialog's name box and
@@ -73,7 +74,8 @@ HWND WaitFileDialog(DWORD pid, DWORD timeout_ms);
 bool AnswerFileDialog(HWND dialog, const std::wstring& name);
 
 // Saves what the screen shows of `window` (frame included) as a 32-bit BMP
-// file. False when nothing could be captured or written.
+// file, once the window and its children have painted themselves. False
+// when nothing could be captured or written.
 bool SaveWindowBitmap(HWND window, const std::wstring& path);
 
 #endif  // TARNWICK_E2E_DRIVER_H_

@@ -32,9 +32,23 @@ cd "$dist"
 wine_run 936 0 explorer /desktop=Tarnwick,700x480 Tarnwick.exe &
 program=$!
 if [ "$had_display" = no ]; then
-  sleep 8
-  wine_env_screenshot "$dist/screen.png" || true
   echo "No X display: Tarnwick runs on a virtual display ($DISPLAY)."
-  echo "Screenshot: $dist/screen.png. Press Ctrl-C to end it."
+  # The screenshot once its window shows in Wine's desktop.
+  shown=no deadline=$((SECONDS + 120))
+  while [ $SECONDS -lt $deadline ] && kill -0 "$program" 2>/dev/null; do
+    if xwininfo -root -tree 2>/dev/null |
+      grep -F '"Tarnwick": ("tarnwick.exe"' >/dev/null; then
+      shown=yes
+      break
+    fi
+    sleep 0.5
+  done
+  if [ $shown = yes ]; then
+    sleep 1  # for it to finish painting: a picture, not a test
+    wine_env_screenshot "$dist/screen.png" || true
+    echo "Screenshot: $dist/screen.png. Press Ctrl-C to end it."
+  else
+    echo "Its window did not show within 2 minutes." >&2
+  fi
 fi
 wait "$program" || true

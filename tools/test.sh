@@ -11,14 +11,23 @@
 # There the command-line smoke test and the dialog test run in the test
 # virtual machine (tools/vm.sh), whose kernel runs them; so does a check of
 # the Linux port backend against a real kernel (tools/vm-tests.sh).
-# TARNWICK_HOST_32BIT=no makes a machine that runs 32-bit programs take
-# that path.
+# Whether 32-bit programs run is decided by the kernel's answer to
+# executing Wine's 32-bit loader (tools/wine-env.sh, tested first by
+# tools/wine-env-test.sh). To take that path on a machine that runs them,
+# name a file the kernel refuses as that loader (TARNWICK_WINE_LOADER32,
+# see README.md), or set TARNWICK_HOST_32BIT=no to skip the check.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 tools/install-deps.sh
 
 jobs=$(nproc)
+# The native tests' scratch folders (GoogleTest's TempDir) in this
+# checkout's build folder: two checkouts testing at once share none.
+export TEST_TMPDIR="$PWD/build/test-tmp"
+mkdir -p "$TEST_TMPDIR"
+echo "== wine-env: what it decides before Wine runs"
+tools/wine-env-test.sh
 # One Wine prefix serves both Windows builds.
 export TARNWICK_WINE_DIR="$PWD/build/wine"
 # Whether 32-bit programs run here, checked once for every test below.

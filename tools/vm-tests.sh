@@ -15,7 +15,8 @@
 #
 # Each boot's files stay in build/vm/backend/<boot>/: QEMU's record
 # (ports.log), the guest's console, and each case's output, exit code and
-# trace. Ports of this machine are never touched.
+# trace. Ports of this machine are never touched. A last boot checks that
+# the machine works from a checkout under /tmp, which is the guest's own.
 set -uo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
@@ -160,6 +161,28 @@ check "no port: exit code" "$(code signature)" 3
 has "no port: the reason" "$c/signature.err" "no parallel port found"
 has "no port: the listing" "$c/signature.err" "10ec:8139  I/O base c000"
 no_traffic "no port" 1
+
+# -- a checkout under /tmp, which the guest has a fresh tmpfs of its own on:
+# the machine's scripts and kernel copied into one there, which runs a
+# command in its folder that reads the checkout and writes its build
+# folder, while the host's other files under /tmp stay out of sight.
+tmp=$(mktemp -d /tmp/tarnwick-vm-test.XXXXXX)
+trap 'rm -rf "$tmp"' EXIT
+x=$tmp/checkout
+mkdir -p "$x/tools/vm" "$x/build/vm"
+cp tools/vm.sh "$x/tools/"
+cp tools/vm/init "$x/tools/vm/"
+cp -a build/vm/kernel "$x/build/vm/"
+[ ! -f build/vm/accel ] || cp build/vm/accel "$x/build/vm/"
+echo "the host's" >"$tmp/outside"
+echo "== vm-tests: checkout-in-tmp ($x)"
+out=$(cd "$x" && tools/vm.sh --no-record --timeout 600 -- bash -c '
+  pwd; head -n 1 tools/vm/init; echo written >build/from-guest
+  [ -e ../outside ] && echo "sees the host'"'"'s /tmp" || echo "its own /tmp"' 2>&1)
+check "checkout under /tmp: the command ran in it" "$out" \
+  "$(printf '%s\n#!/bin/sh\nits own /tmp' "$x")"
+check "checkout under /tmp: the build folder written" \
+  "$(cat "$x/build/from-guest" 2>&1)" written
 
 echo "vm-tests: $passed passed, $failed failed"
 [ $failed -eq 0 ]

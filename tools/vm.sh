@@ -2,10 +2,12 @@
 # Runs a command as root in a virtual machine: Debian's own kernel (unpacked
 # from the linux-image-amd64 package into build/vm/kernel) under QEMU, with
 # an emulated RTL8139 card and a parallel port at 378, this machine's root
-# shared read-only and the build folder writable, each at its own path,
-# tmpfs on /tmp. The guest kernel has what this machine's may lack: port
-# I/O and 32-bit programs. Prints the command's standard output and error
-# and exits with its exit code.
+# shared read-only with fresh tmpfs folders on /tmp, /run and /root, and
+# over them the checkout read-only and its build folder writable, each at
+# its own path (wherever the checkout is, /tmp and /root included). The
+# guest kernel has what this machine's may lack: port I/O and 32-bit
+# programs. Prints the command's standard output and error and exits with
+# its exit code.
 #
 #   tools/vm.sh [OPTIONS] [--] COMMAND [ARG...]
 #
@@ -20,8 +22,9 @@
 #   --timeout SECS   the guest is stopped after SECS (default 300); exit 124
 #   --memory MB      guest memory (default 2048)
 #
-# The command runs in the current folder (not under /tmp, which is the
-# guest's own), with a minimal environment; pass variables with `env`.
+# The command runs in the current folder (inside the checkout, or outside
+# /tmp, /run and /root, which are the guest's own), with a minimal
+# environment; pass variables with `env`.
 # Exit codes besides the command's: 124 out of time, 125 the machine did
 # not run the command (its console log is shown).
 #
@@ -193,11 +196,14 @@ if [ $record = yes ]; then
 fi
 b64() { printf '%s' "$1" | base64 -w 0; }
 
+# What the guest's /init mounts and runs (tools/vm/init).
+words="tarnwick_checkout=$(b64 "$root") tarnwick_build=$(b64 "$build")"
+words+=" tarnwick_run=$(b64 "$dir") tarnwick_accel=$accel"
 start=$SECONDS
 code=0
-qemu "$accel" "$timeout_secs" "$dir/console.log" \
-  "tarnwick_build=$(b64 "$build") tarnwick_run=$(b64 "$dir")" \
+qemu "$accel" "$timeout_secs" "$dir/console.log" "$words" \
   -virtfs local,path=/,mount_tag=hostroot,security_model=none,readonly=on,multidevs=remap \
+  -virtfs "local,path=$root,mount_tag=checkout,security_model=none,readonly=on,multidevs=remap" \
   -virtfs "local,path=$build,mount_tag=build,security_model=none,multidevs=remap" \
   "${devices[@]}" "${trace[@]}" >"$dir/qemu.log" 2>&1 || code=$?
 echo "$accel $((SECONDS - start)) s" >"$dir/machine"

@@ -16,8 +16,10 @@
 #   wine_path PATH            Unix path -> Windows path (Z:\...)
 #   wine_env_display_ok       true when an X server answers on $DISPLAY
 #   wine_env_screenshot FILE  PNG of the whole X screen
+#   wine_env_seconds SECS     SECS times TARNWICK_WINE_TIME_SCALE (below)
 #
-# Every wait is bounded. Safe to source from scripts running with
+# Every wait is bounded; TARNWICK_WINE_TIME_SCALE (default 1) multiplies
+# the bounds, wine_run's included. Safe to source from scripts running with
 # `set -euo pipefail`. Needs what tools/install-deps.sh installs, the
 # zh_CN.UTF-8 and en_US.UTF-8 locales included.
 #
@@ -44,18 +46,58 @@ _wine_env_log() { echo "wine-env: $*" >&2; }
 # Wine's two loaders. The `wine` command is the 32-bit one's script once
 # wine32 is installed, so on a kernel that runs no 32-bit programs it fails
 # for 64-bit programs too: there the 64-bit loader is called directly.
-WINE_ENV_LOADER32=/usr/lib/wine/wine
+# TARNWICK_WINE_LOADER32 names another file for the check below to start as
+# the 32-bit loader: a file the kernel refuses (see README.md) makes this
+# machine answer as one that runs no 32-bit programs.
+WINE_ENV_LOADER32=${TARNWICK_WINE_LOADER32:-/usr/lib/wine/wine}
 WINE_ENV_LOADER64=/usr/lib/wine/wine64
+WINE_ENV_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
-# Whether this machine runs 32-bit programs, checked once: the 32-bit loader
-# answers --version. The result is exported as TARNWICK_HOST_32BIT (yes or
-# no) with the reason in TARNWICK_HOST_32BIT_WHY, so that tools/test.sh
-# checks once for every test it runs. Only a kernel that refuses to execute
-# the loader ("Exec format error") counts as no; a loader that is missing or
-# fails otherwise is a broken installation, reported and counted as yes so
-# that the 32-bit tests run and fail naming it. Setting TARNWICK_HOST_32BIT
-# (and its reason) beforehand answers for the check: TARNWICK_HOST_32BIT=no
-# runs the tests as a machine without 32-bit programs would.
+# Every bound below is multiplied by TARNWICK_WINE_TIME_SCALE (default 1):
+# the test virtual machine sets it for software emulation (tools/vm/
+# wine-tests.sh). Prints SECONDS times the scale (0 stays 0: no bound), for
+# the tests' own bounds too.
+wine_env_seconds() {
+  echo $(($1 * ${TARNWICK_WINE_TIME_SCALE:-1}))
+}
+
+# The path of tools/exec-probe.c built into build/tools/ (made when missing
+# or older than its source); fails, saying why, when it cannot be built.
+_wine_env_probe() {
+  local src=$WINE_ENV_ROOT/tools/exec-probe.c
+  local bin=$WINE_ENV_ROOT/build/tools/exec-probe
+  if [ ! -x "$bin" ] || [ "$src" -nt "$bin" ]; then
+    mkdir -p "${bin%/*}" &&
+      cc -std=c11 -O2 -Wall -Wextra -Werror -o "$bin.$$" "$src" &&
+      mv -f "$bin.$$" "$bin" || {
+      rm -f "$bin.$$"
+      _wine_env_log "cannot build $bin from $src (a C compiler: tools/install-deps.sh installs it)"
+      return 1
+    }
+  fi
+  echo "$bin"
+}
+
+# Starts the 32-bit loader with --version through the probe and prints the
+# probe's answer (its first line: "exit 0", "errno ENOEXEC ...", ...; then
+# the loader's output). Fails when the probe cannot be built.
+_wine_env_start_loader32() {
+  local probe
+  probe=$(_wine_env_probe) || return 1
+  "$probe" "$(wine_env_seconds 60)" "$WINE_ENV_LOADER32" --version
+}
+
+# Whether this machine runs 32-bit programs, checked once: decided by the
+# kernel's answer to executing the 32-bit loader (tools/exec-probe.c), not
+# by what a shell prints. The result is exported as TARNWICK_HOST_32BIT
+# (yes or no) with the reason in TARNWICK_HOST_32BIT_WHY, so that
+# tools/test.sh checks once for every test it runs. Only the kernel's
+# refusal of the loader's format (ENOEXEC) counts as no; a loader that is
+# missing or fails otherwise is a broken installation, reported and counted
+# as yes so that the 32-bit tests run and fail naming it. Setting
+# TARNWICK_HOST_32BIT (and its reason) beforehand answers for the check:
+# TARNWICK_HOST_32BIT=no runs the tests as a machine without 32-bit
+# programs would (TARNWICK_WINE_LOADER32, above, does so through the check).
 _wine_env_check_32bit() {
   if [ -n "${TARNWICK_HOST_32BIT:-}" ]; then
     [ "$TARNWICK_HOST_32BIT" = yes ] ||
@@ -63,21 +105,24 @@ _wine_env_check_32bit() {
     export TARNWICK_HOST_32BIT TARNWICK_HOST_32BIT_WHY="${TARNWICK_HOST_32BIT_WHY:-}"
     return 0
   fi
-  local out rc
+  local out result
   TARNWICK_HOST_32BIT=yes TARNWICK_HOST_32BIT_WHY=""
-  if [ ! -x "$WINE_ENV_LOADER32" ]; then
-    _wine_env_log "$WINE_ENV_LOADER32 is missing (wine32:i386; tools/install-deps.sh installs it)"
-  else
-    out=$(timeout 30 "$WINE_ENV_LOADER32" --version 2>&1 </dev/null) &&
-      rc=0 || rc=$?
-    if [ $rc -ne 0 ]; then
-      if [ $rc -eq 126 ] || [[ $out == *"Exec format error"* ]]; then
+  if out=$(_wine_env_start_loader32); then
+    result=${out%%$'\n'*}
+    case $result in
+      "exit 0") ;;
+      "errno ENOEXEC "*)
         TARNWICK_HOST_32BIT=no
-        TARNWICK_HOST_32BIT_WHY="this machine's kernel runs no 32-bit programs ($WINE_ENV_LOADER32: Exec format error; boot it with ia32_emulation=on)"
-      else
-        _wine_env_log "$WINE_ENV_LOADER32 --version failed (exit $rc): $out"
-      fi
-    fi
+        TARNWICK_HOST_32BIT_WHY="this machine's kernel runs no 32-bit programs (it refuses to execute $WINE_ENV_LOADER32: ENOEXEC, Exec format error; boot it with ia32_emulation=on)"
+        ;;
+      "errno ENOENT "*)
+        _wine_env_log "$WINE_ENV_LOADER32 is missing (wine32:i386; tools/install-deps.sh installs it)"
+        ;;
+      *)
+        _wine_env_log "$WINE_ENV_LOADER32 --version: $result; its output:"
+        printf '%s\n' "${out#"$result"}" | sed '/^$/d; s/^/  /' >&2
+        ;;
+    esac
   fi
   export TARNWICK_HOST_32BIT TARNWICK_HOST_32BIT_WHY
 }
@@ -120,13 +165,39 @@ _wine_env_exec() {
   exec "$@"
 }
 
-# Runs a command with a time limit in seconds (0: none), killing it 5 s
-# after that, with stdin from /dev/null. Returns its exit code (124: out of
-# time).
+# Runs a command with a time limit in seconds (0: none; scaled as
+# wine_env_seconds says), killing it 5 s after that, with stdin from
+# /dev/null. Returns its exit code (124: out of time).
 _wine_env_bounded() {
-  local secs=$1
+  local secs
+  secs=$(wine_env_seconds "$1")
   shift
   (_wine_env_exec timeout -k 5 "$secs" "$@" </dev/null)
+}
+
+# _wine_env_step WHAT SECONDS COMMAND...: one step of making the prefix or
+# starting a session, bounded as _wine_env_bounded, its output kept in
+# $WINE_ENV_DIR/step.log (Wine's error messages included). When it fails,
+# says which step, how (exit code, or out of time) and its last output.
+_wine_env_step() {
+  local what=$1 secs=$2 start=$SECONDS code=0
+  local log=$WINE_ENV_DIR/step.log
+  shift 2
+  WINEDEBUG=fixme-all,err+all _wine_env_bounded "$secs" "$@" >"$log" 2>&1 ||
+    code=$?
+  [ $code -eq 0 ] && return 0
+  if [ $code -eq 124 ] || [ $code -eq 137 ]; then
+    _wine_env_log "$what: out of time after $((SECONDS - start)) s (bound $(wine_env_seconds "$secs") s)"
+  else
+    _wine_env_log "$what: failed with exit code $code after $((SECONDS - start)) s"
+  fi
+  if [ -s "$log" ]; then
+    _wine_env_log "its output (the last 25 lines of $log):"
+    tail -n 25 "$log" | sed 's/^/  /' >&2
+  else
+    _wine_env_log "it printed nothing"
+  fi
+  return $code
 }
 
 # The Unix locale that gives Wine the ANSI code page CP: 936 (Simplified
@@ -158,17 +229,25 @@ _wine_env_locales_ok() {
 # Makes the Wine prefix $WINEPREFIX if it is not complete. A prefix counts
 # as complete once the marker file is written at the end; one made before
 # wine32 was installed cannot start 32-bit programs, so it is made anew when
-# wine32 is present now but the prefix lacks its 32-bit system files. Its
+# the 32-bit loader runs now but the prefix lacks its 32-bit system files.
+# Each step that fails is named, with its output (_wine_env_step). Its
 # font replacements draw 宋体/SimSun (and relatives) with WenQuanYi Micro
 # Hei; without them Chinese text shows as empty boxes. Takes about 20 s when
-# it makes one (4-5 minutes under software emulation in the test virtual
+# it makes one (5-7 minutes under software emulation in the test virtual
 # machine, tools/vm.sh).
 _wine_env_prefix() {
   local dir=$WINEPREFIX start=$SECONDS font
   local marker=$dir/.tarnwick-prefix-ready reg=$dir/tarnwick-fonts.reg
   if [ -f "$marker" ]; then
-    if [ ! -x "$WINE_ENV_LOADER32" ] || ! wine_env_host_32bit ||
+    if ! wine_env_host_32bit ||
       [ -f "$dir/drive_c/windows/syswow64/kernel32.dll" ]; then
+      return 0
+    fi
+    # Made by the 64-bit loader alone: made anew only when the 32-bit
+    # loader is seen to run (not merely counted as running, above).
+    local out
+    if ! out=$(_wine_env_start_loader32) || [ "${out%%$'\n'*}" != "exit 0" ]; then
+      _wine_env_log "prefix $dir has no 32-bit part, but $WINE_ENV_LOADER32 does not run: the prefix is kept"
       return 0
     fi
     _wine_env_log "prefix $dir predates wine32; making it anew"
@@ -184,10 +263,25 @@ _wine_env_prefix() {
       printf '"%s"="WenQuanYi Micro Hei"\r\n' "$font"
     done
   } | { printf '\xff\xfe'; iconv -f UTF-8 -t UTF-16LE; } >"$reg"
-  if ! { _wine_env_bounded 900 "${WINE_ENV_WINE[@]}" wineboot -i >/dev/null 2>&1 &&
-    _wine_env_bounded 60 wineserver -w >/dev/null 2>&1 &&
-    _wine_env_bounded 60 "${WINE_ENV_WINE[@]}" regedit /S "$reg" >/dev/null 2>&1 &&
-    _wine_env_bounded 60 wineserver -w >/dev/null 2>&1; }; then
+  # Wine's first program in a new prefix starts the prefix's set-up and
+  # waits for it 5 minutes at most; then it fails ("boot event wait timed
+  # out", exit 53) while the set-up goes on. Under the test virtual
+  # machine's software emulation on a busy machine the set-up takes longer
+  # (measured: 5-7 minutes): the next step waits for it to end.
+  if ! _wine_env_step "making the prefix: wineboot -i" 600 \
+    "${WINE_ENV_WINE[@]}" wineboot -i; then
+    grep -F 'boot event wait timed out' "$WINE_ENV_DIR/step.log" >/dev/null || {
+      _wine_env_log "making the prefix failed"
+      return 1
+    }
+    _wine_env_log "Wine gave up waiting for the prefix's set-up after 5 minutes; it goes on, and is waited for"
+  fi
+  if ! { _wine_env_step "making the prefix: waiting for its set-up to end" 300 \
+      wineserver -w &&
+    _wine_env_step "making the prefix: importing the font replacements" 120 \
+      "${WINE_ENV_WINE[@]}" regedit /S "$reg" &&
+    _wine_env_step "making the prefix: waiting for regedit to end" 120 \
+      wineserver -w; }; then
     _wine_env_log "making the prefix failed"
     return 1
   fi
@@ -197,7 +291,8 @@ _wine_env_prefix() {
 
 # True when an X server answers on $DISPLAY.
 wine_env_display_ok() {
-  [ -n "${DISPLAY:-}" ] && timeout 5 xdpyinfo >/dev/null 2>&1 </dev/null
+  [ -n "${DISPLAY:-}" ] &&
+    timeout "$(wine_env_seconds 5)" xdpyinfo >/dev/null 2>&1 </dev/null
 }
 
 # Uses $DISPLAY when an X server answers there; otherwise starts Xvfb on a
@@ -206,7 +301,7 @@ wine_env_display_ok() {
 # and exports DISPLAY.
 _wine_env_display_start() {
   wine_env_display_ok && return 0
-  local base=$WINE_ENV_DIR/xvfb deadline=$((SECONDS + 60))
+  local base=$WINE_ENV_DIR/xvfb deadline=$((SECONDS + $(wine_env_seconds 60)))
   rm -f "$base.display"
   (_wine_env_exec Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp) \
     3>"$base.display" </dev/null >"$base.log" 2>&1 &
@@ -228,7 +323,7 @@ _wine_env_display_start() {
 # Stops the Xvfb this session started, if any (up to 5 s).
 _wine_env_display_stop() {
   [ -n "$WINE_ENV_XVFB_PID" ] || return 0
-  local deadline=$((SECONDS + 5))
+  local deadline=$((SECONDS + $(wine_env_seconds 5)))
   kill "$WINE_ENV_XVFB_PID" 2>/dev/null || true
   while [ $SECONDS -lt $deadline ] &&
     kill -0 "$WINE_ENV_XVFB_PID" 2>/dev/null; do
@@ -279,7 +374,7 @@ wine_env_setup() {
   mkdir -p "$dir" || return 1
   WINE_ENV_DIR=$(cd "$dir" && pwd)
   exec {WINE_ENV_LOCK_FD}>"$WINE_ENV_DIR/lock"
-  if ! flock -w 900 "$WINE_ENV_LOCK_FD"; then
+  if ! flock -w "$(wine_env_seconds 900)" "$WINE_ENV_LOCK_FD"; then
     _wine_env_log "another session holds $WINE_ENV_DIR/lock"
     exec {WINE_ENV_LOCK_FD}>&-
     WINE_ENV_LOCK_FD=""
@@ -290,10 +385,8 @@ wine_env_setup() {
   _wine_env_prefix || return 1
   _wine_env_display_start || return 1
   _wine_env_bounded 30 wineserver -p >/dev/null 2>&1 || true
-  _wine_env_bounded 120 "${WINE_ENV_WINE[@]}" wineboot >/dev/null 2>&1 || {
-    _wine_env_log "wineboot failed"
-    return 1
-  }
+  _wine_env_step "starting the prefix's system processes: wineboot" 120 \
+    "${WINE_ENV_WINE[@]}" wineboot || return 1
 }
 
 # Ends the session: stops every Windows process of the prefix and its
@@ -337,5 +430,6 @@ wine_path() {
 
 # Saves a PNG of the whole screen of $DISPLAY to FILE (ImageMagick).
 wine_env_screenshot() {
-  timeout 20 import -display "$DISPLAY" -window root "$1" </dev/null
+  timeout "$(wine_env_seconds 20)" import -display "$DISPLAY" -window root "$1" \
+    </dev/null
 }
