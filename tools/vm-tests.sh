@@ -184,5 +184,46 @@ check "checkout under /tmp: the command ran in it" "$out" \
 check "checkout under /tmp: the build folder written" \
   "$(cat "$x/build/from-guest" 2>&1)" written
 
+# -- two cards and two parallel ports: two boards in one tarnwick, side by
+# side, each on its own thread with only its own ports opened to it
+cat >build/vm/backend/two-boards.sh <<'EOF'
+# In the guest: the boards file `ports` suggests, then a forced write on
+# every board of it at once, each board traced into its own file.
+set -e
+tarnwick=$1 out=$2 image=$3
+"$tarnwick" ports | sed '1,/^No start.ini to suggest/d' >"$out/boards.ini"
+exec "$tarnwick" --boards "$out/boards.ini" --board all \
+  --trace "$out/{board}.trace" --force write "$image"
+EOF
+boot two-boards --cards 2 --parallel 2 -- "
+boards root bash $root/build/vm/backend/two-boards.sh $tarnwick $root/build/vm/backend/two-boards/cases $root/build/vm/backend/image.bin
+"
+c=$dir/cases
+check "two boards: exit code (neither chip verifies)" "$(code boards)" 1
+has "two boards: both said" "$c/boards.out" "write on 2 boards: board1 exit 1, board2 exit 1"
+# Each board's accesses in QEMU's record (its card's four register ports
+# and its parallel port) equal its trace; none reaches another port.
+boards=$(awk -F' *= *' '/^\[/ { gsub(/[][]/, ""); name = $0 }
+  $1 == "rtl-base" { rtl = $2 } $1 == "epp-port" { print name, rtl, $2 }' \
+  "$c/boards.ini")
+check "two boards: the boards file ports suggests" "$(echo "$boards" | wc -l)" 2
+: >"$c/record.mine"
+while read -r name rtl epp; do
+  ports=$(printf '%X %X %X %X %X' $((0x$rtl + 0xD4)) $((0x$rtl + 0xD5)) \
+    $((0x$rtl + 0xD6)) $((0x$rtl + 0xD7)) $((0x$epp)))
+  awk -v ports=" $ports " 'index(ports, " " $2 " ")' "$c/record.1" \
+    >"$c/record.$name"
+  cat "$c/record.$name" >>"$c/record.mine"
+  same_traffic "two boards: $name ($rtl, $epp)" "$name" "$name"
+done <<<"$boards"
+check "two boards: no access beyond the boards' ports" \
+  "$(wc -l <"$c/record.mine")" "$(wc -l <"$c/record.1")"
+# How often the record turns from one board's card to the other's: the
+# threads ran at once.
+turns=$(grep -E '^(out|in) C[0-9A-F]D[4-7] ' "$c/record.1" |
+  awk '{ card = substr($2, 1, length($2) - 2) }
+    card != last && last != "" { n++ } { last = card } END { print n + 0 }')
+echo "two boards: QEMU's record turns from one card to the other $turns times"
+
 echo "vm-tests: $passed passed, $failed failed"
 [ $failed -eq 0 ]

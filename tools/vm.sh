@@ -18,6 +18,7 @@
 #                    register access, reads and writes)
 #   --cards N        RTL8139 cards (default 1; the first at I/O C000)
 #   --no-parallel    no parallel port
+#   --parallel N     N parallel ports, 0 to 2 (default 1): at 378, then 278
 #   --no-record      no ports.log (it slows long runs down)
 #   --timeout SECS   the guest is stopped after SECS (default 300); exit 124
 #   --memory MB      guest memory (default 2048)
@@ -35,12 +36,13 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 build="$root/build"
 vm="$build/vm"
 
-dir="$vm/last" cards=1 parallel=yes record=yes timeout_secs=300 memory=2048
+dir="$vm/last" cards=1 parallel=1 record=yes timeout_secs=300 memory=2048
 while [ $# -gt 0 ]; do
   case $1 in
     --dir) dir=$2; shift 2 ;;
     --cards) cards=$2; shift 2 ;;
-    --no-parallel) parallel=no; shift ;;
+    --no-parallel) parallel=0; shift ;;
+    --parallel) parallel=$2; shift 2 ;;
     --no-record) record=no; shift ;;
     --timeout) timeout_secs=$2; shift 2 ;;
     --memory) memory=$2; shift 2 ;;
@@ -187,8 +189,16 @@ for ((i = 2; i <= cards; i++)); do
   devices+=(-device "rtl8139,netdev=n$i" -netdev "user,id=n$i,restrict=on")
 done
 [ "$cards" -ge 1 ] || devices=()
-if [ $parallel = yes ]; then
+case $parallel in
+  0 | 1 | 2) ;;
+  *) vm_log "--parallel takes 0, 1 or 2"; exit 2 ;;
+esac
+if [ "$parallel" -ge 1 ]; then
   devices+=(-chardev null,id=par0 -device isa-parallel,chardev=par0,iobase=0x378)
+fi
+if [ "$parallel" -ge 2 ]; then
+  devices+=(-chardev null,id=par1
+    -device isa-parallel,chardev=par1,index=1,iobase=0x278,irq=5)
 fi
 trace=()
 if [ $record = yes ]; then
