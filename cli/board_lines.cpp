@@ -66,7 +66,7 @@ class BoardLines::Slot : public StatusLine {
 BoardLines::BoardLines(std::ostream& out, std::ostream& err, bool status,
                        const std::vector<std::string>& names)
     : out_(out), err_(err), status_(status), names_(names),
-      shown_(names.size()) {
+      shown_(names.size(), "starting") {
   for (size_t n = 0; n < names.size(); ++n) {
     outs_.push_back(std::make_unique<Stream>(this, n, out));
     errs_.push_back(std::make_unique<Stream>(this, n, err));

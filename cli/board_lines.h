@@ -57,7 +57,7 @@ class BoardLines {
   const bool status_;
   std::mutex mutex_;
   std::vector<std::string> names_;
-  std::vector<std::string> shown_;  // each board's status text
+  std::vector<std::string> shown_;  // each board's status text ("starting")
   size_t drawn_ = 0;                // status lines on the screen
   std::vector<std::unique_ptr<Stream>> outs_, errs_;
   std::vector<std::unique_ptr<Slot>> slots_;

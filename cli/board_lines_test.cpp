@@ -20,7 +20,7 @@ TEST(BoardLinesTest, LinesWholeUnderTheirNamesStatusLinesBelow) {
     lines.Out(0) << "SS\n";
     lines.Out(1) << "unended";
   }
-  const std::string status = "a: write 0100\nbb: \n";
+  const std::string status = "a: write 0100\nbb: starting\n";
   const std::string erase = "\r\x1b[2A\x1b[J";
   EXPECT_EQ("a: chip 1: PASS\nbb: unended\n", out.str());
   EXPECT_EQ(status + erase + "tarnwick: bb: busy\n" + status + erase +
