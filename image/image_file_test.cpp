@@ -54,9 +54,9 @@ TEST(ParseImageTest, FormatByNameContentAndChoice) {
        ProgramImage(4096), ""},
       {"p.txt", ImageFormat::kAuto, std::string("\xEF\xBB\xBF\r\n ") +
        kProgramS19, ImageLoadResult::kLoaded, ProgramImage(4096), ""},
-      {"z.hex", ImageFormat::kAuto, ctrl_z_hex, ImageLoadResult::kLoaded,
+      // Text named as raw is still read as records, a DOS end included.
+      {"z.bin", ImageFormat::kAuto, ctrl_z_hex, ImageLoadResult::kLoaded,
        ctrl_z_image, ""},
-      // Text named as raw is still read as records.
       {"p.bin", ImageFormat::kAuto, kProgramHex, ImageLoadResult::kLoaded,
        ProgramImage(4096), ""},
       {"p.bin", ImageFormat::kRaw, kProgramHex, ImageLoadResult::kLoaded,
