@@ -46,11 +46,6 @@ const StartupCase kStartupCases[] = {
      "rtl_base = E800\nepp_port = 278",
      L"rtl8139 I/O基地址:\t0xE800\nEPP 并口地址:\t\t0x278", kDefaultSignature,
      false},
-    {"start.ini blank before the semicolon",
-     "[TARNWICK]\r\nRTL8139ADDR=E800;\r\nEPPADDR=378 ;\r\n",
-     "rtl_base = E800\nepp_port = 3780",
-     L"rtl8139 I/O基地址:\t0xE800\nEPP 并口地址:\t\t0x3780", kDefaultSignature,
-     false},
     {"signature 12 34 05", nullptr, "signature = 12 34 05", kDefaultPortText,
      L"30H=12,\t31H=34,\t32H=5", false},
     // WINIO.dll refuses port access: reads give FF, an erase never reaches

@@ -255,36 +255,6 @@ void RunSessionCase() {
   s.ExpectText(L"other files after the session", FilesIn(s.dir()), files);
 }
 
-// --- Stuck bits at 5, 10 and 2F contradict the image, those at 20 agree
-// with it: the log holds the three failing addresses, each with the image
-// byte and the value read back (the image byte with the stuck bits).
-
-void RunStuckBitsCase() {
-  ProgramCase s("program a chip with stuck bits");
-  const std::string image =
-      Image(0x30, {{0x5, 0x35}, {0x10, 0x0A}, {0x20, 0x40}, {0x2F, 0xC3}});
-  SetUpWrite(s,
-             "stuck = 5:01:00\nstuck = 10:00:80\nstuck = 20:02:00\n"
-             "stuck = 2F:80:04",
-             image);
-  HWND dialog = s.StartMain();
-  if (dialog == nullptr) return;
-  if (StartWrite(s, dialog))
-    s.ExpectTextWithin(
-        L"write-status label",
-        [&] { return ItemText(dialog, IDC_WRITE_STATUS); }, L"ADDR=2F,DATA=47",
-        kWaitMs);
-  WaitJobLogClosed(s);
-  s.Finish(dialog);
-  ExpectLog(s, std::string(kLogStart) +
-                   "写地址5失败,写数据35,效验数据34\r\n"
-                   "写地址10失败,写数据A,效验数据8A\r\n"
-                   "写地址2F失败,写数据C3,效验数据47\r\n" +
-                   kLogEnd);
-  ExpectBytes(s, L"simchip.bin", s.Chip(),
-              image + std::string(kChipBytes - image.size(), '\xFF'));
-}
-
 // --- An image larger than the chip is refused: a message, nothing
 // programmed, the old log kept.
 
@@ -366,7 +336,6 @@ void RunCloseCase(const CloseCase& c) {
 
 void RunAll() {
   RunSessionCase();
-  RunStuckBitsCase();
   RunOversizeCase();
   for (const CloseCase& c : kCloseCases) RunCloseCase(c);
 }

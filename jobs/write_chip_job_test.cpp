@@ -41,20 +41,21 @@ TEST_F(WriteChipJobTest, WholeChipThatVerifiesLogsOnlyStartAndEnd) {
 }
 
 // Each run's log replaces the last, with a line per address that never
-// read back what was written: the byte written, the byte last read.
+// read back what was written: the byte written, the byte last read (which
+// the label shows too).
 TEST_F(WriteChipJobTest, EachRunLogsItsFailingAddresses) {
   BoardSettings stuck;
   stuck.stuck[1].zeros = 0x01;
   stuck.stuck[3].ones = 0x80;
   board_.SetSettings(stuck);
-  Run(std::string("\x20\x0F\x33\x00\x44", 5));
+  Run(std::string("\x20\x0F\x33\x00", 4));
   EXPECT_EQ(kStart + "写地址1失败,写数据F,效验数据E\r\n" +
                 "写地址3失败,写数据0,效验数据80\r\n" + kEnd,
             Log());
-  host_.label = "before";
+  EXPECT_EQ("ADDR=3,DATA=80", host_.label);
   Run("");
   EXPECT_EQ(kStart + kEnd, Log());
-  EXPECT_EQ("before", host_.label) << "an empty file shows nothing";
+  EXPECT_EQ("ADDR=3,DATA=80", host_.label) << "an empty file shows nothing";
   EXPECT_TRUE(host_.messages.empty());
 }
 
