@@ -258,16 +258,11 @@ int BatchCommand::RunBoards() {
     return code;
   }
   EventFields each = EventFields::array();
-  std::string exits;
   for (size_t n = 0; n < ends.size(); ++n) {
     EventFields board = {{"board", boards_[n].name}, {"exit", ends[n].exit}};
     for (const auto& member : ends[n].summary.items())
       board[member.key()] = member.value();
     each.push_back(board);
-    exits += Format("%s%s %s", n == 0 ? "" : ", ", boards_[n].name.c_str(),
-                    ends[n].exit == kExitOk
-                        ? "ok"
-                        : Format("exit %d", ends[n].exit).c_str());
   }
   BatchSummary all = Combine(summaries_);
   if (serials_ != nullptr) all.next_serial = serials_->FileNext();
@@ -276,7 +271,7 @@ int BatchCommand::RunBoards() {
   if (!o_.quiet || code != kExitOk) {
     report_.Out() << Format("batch on %zu boards: ", boards_.size())
                   << BatchTotalsWords(all) << "\n"
-                  << "boards: " << exits << "\n";
+                  << "boards: " << BoardExitWords(boards_, ends) << "\n";
   }
   return code;
 }

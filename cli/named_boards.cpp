@@ -152,6 +152,18 @@ int CombinedExit(const std::vector<BoardEnd>& ends) {
   return exit;
 }
 
+std::string BoardExitWords(const std::vector<NamedBoard>& boards,
+                           const std::vector<BoardEnd>& ends) {
+  std::string words;
+  for (size_t n = 0; n < boards.size(); ++n) {
+    words += Format("%s%s %s", n == 0 ? "" : ", ", boards[n].name.c_str(),
+                    ends[n].exit == kExitOk
+                        ? "ok"
+                        : Format("exit %d", ends[n].exit).c_str());
+  }
+  return words;
+}
+
 int RunChipCommandOnBoards(const CliOptions& o, CliEnv& env,
                            RunReport& report) {
   FilePath path;
@@ -171,19 +183,13 @@ int RunChipCommandOnBoards(const CliOptions& o, CliEnv& env,
   code = CombinedExit(ends);
   if (boards.size() == 1) return code;
   EventFields each = EventFields::array();
-  std::string words;
-  for (size_t n = 0; n < boards.size(); ++n) {
+  for (size_t n = 0; n < boards.size(); ++n)
     each.push_back({{"board", boards[n].name}, {"exit", ends[n].exit}});
-    words += Format("%s%s %s", n == 0 ? "" : ", ", boards[n].name.c_str(),
-                    ends[n].exit == kExitOk
-                        ? "ok"
-                        : Format("exit %d", ends[n].exit).c_str());
-  }
   report.summary()["boards"] = each;
   if (!o.quiet || code != kExitOk) {
     report.Out() << Format("%s on %zu boards: ", o.command.c_str(),
                            boards.size())
-                 << words << "\n";
+                 << BoardExitWords(boards, ends) << "\n";
   }
   return code;
 }

@@ -60,6 +60,10 @@ std::vector<BoardEnd> RunOnBoards(const CliOptions& options, CliEnv& env,
 // board's run succeeded.
 int CombinedExit(const std::vector<BoardEnd>& ends);
 
+// How each of `boards` ended, in words: "a ok, b exit 3".
+std::string BoardExitWords(const std::vector<NamedBoard>& boards,
+                           const std::vector<BoardEnd>& ends);
+
 // A chip command (read, write, verify, erase, signature, blank-check,
 // selftest) on the boards --board names, each board's run as
 // RunChipCommand's, side by side. With several boards the summary lists
